@@ -1,0 +1,23 @@
+// Reads the delivered tables from the source tree, for tests and benchmarks that work on
+// the real data without the program's resources.
+#pragma once
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "lookup/data/table_loader.h"
+
+namespace tarvel::data {
+
+inline std::string ReadDeliveredTableBytes(const TableFormat& format) {
+    std::ifstream file(std::string(TABLE_FOLDER) + "/" + std::string(format.typeName),
+                       std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+inline CommuneTable LoadDeliveredTable(const TableFormat& format) {
+    return ParseTable(ReadDeliveredTableBytes(format), format);
+}
+
+}  // namespace tarvel::data
