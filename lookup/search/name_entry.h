@@ -1,0 +1,25 @@
+// The rule for commune names typed by the user: upper case, and only the capital letters
+// A to Z, digits and spaces, which are the characters of the name keys.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvel::search {
+
+bool IsAcceptedCharacter(char32_t code);
+
+struct NameEntryCheck {
+    std::string cleaned;                // the upper-cased text without its rejected characters
+    std::vector<std::string> rejected;  // each rejected character once, in order of first position
+};
+
+// Checks the whole text, whatever its length.
+NameEntryCheck CheckTypedName(std::string_view typed);
+
+// The message that reports one rejected character, for example
+// "Le caractere '' É '' n'est pas valide.".
+std::string RejectedCharacterMessage(std::string_view character);
+
+}  // namespace tarvel::search

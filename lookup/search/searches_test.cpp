@@ -1,0 +1,156 @@
+// Both searches on the delivered tables and on small tables with odd cases: lines, records
+// behind the lines, first match, status texts.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "lookup/data/delivered_tables.h"
+#include "lookup/search/name_search.h"
+#include "lookup/search/postal_search.h"
+
+namespace tarvel::search {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using data::CommuneTable;
+
+std::vector<std::string> Lines(const SearchResult& result) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < result.lines.size(); ++i) lines.emplace_back(result.lines[i]);
+    return lines;
+}
+
+void ExpectEmpty(const SearchResult& result) {
+    EXPECT_TRUE(result.lines.empty());
+    EXPECT_TRUE(result.records.empty());
+    EXPECT_FALSE(result.firstMatch);
+    EXPECT_EQ(result.status, "");
+}
+
+class Searches : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        postal_ = std::make_unique<CommuneTable>(data::LoadDeliveredTable(data::kPostalCodeTable));
+        names_ = std::make_unique<CommuneTable>(data::LoadDeliveredTable(data::kNameTable));
+    }
+    static void TearDownTestSuite() {
+        postal_.reset();
+        names_.reset();
+    }
+    static inline std::unique_ptr<CommuneTable> postal_;
+    static inline std::unique_ptr<CommuneTable> names_;
+};
+
+TEST_F(Searches, PostalCodeListsMatchesInTableOrder) {
+    const SearchResult r = SearchByPostalCode(*postal_, "01000");
+    EXPECT_THAT(Lines(r), ElementsAre("01000 BOURG EN BRESSE", "01000 ST DENIS LES BOURG"));
+    EXPECT_THAT(r.records, ElementsAre(0u, 1u));
+    EXPECT_EQ(r.status, "2 communes trouvées.");
+    ASSERT_TRUE(r.firstMatch);
+    EXPECT_EQ((*r.firstMatch)[DetailLabel::CommuneMin], "Bourg-en-Bresse");
+    EXPECT_EQ((*r.firstMatch)[DetailLabel::Insee], " 01053");
+
+    EXPECT_EQ(SearchByPostalCode(*postal_, "010").status, "8 communes trouvées.");
+    const SearchResult paris = SearchByPostalCode(*postal_, "750");
+    ASSERT_EQ(paris.lines.size(), 20u);
+    EXPECT_EQ(paris.lines[0], "75001 PARIS 01");
+    EXPECT_EQ(paris.lines[19], "75020 PARIS 20");
+    EXPECT_EQ(SearchByPostalCode(*postal_, "75001").status, "Une commune a ce code postal.");
+}
+
+TEST_F(Searches, PostalCodeFindsTheLastRecord) {
+    const SearchResult r = SearchByPostalCode(*postal_, "98890");
+    EXPECT_THAT(Lines(r), ElementsAre("98890 PAITA"));
+    EXPECT_THAT(r.records, ElementsAre(postal_->Count() - 1));
+}
+
+TEST_F(Searches, PostalCodeWithoutMatchOrTooShort) {
+    for (const char* typed : {"99999", "abc", "é1x"}) {
+        const SearchResult r = SearchByPostalCode(*postal_, typed);
+        EXPECT_TRUE(r.lines.empty()) << typed;
+        EXPECT_FALSE(r.firstMatch) << typed;
+        EXPECT_EQ(r.status, "Ce code postal est inexistant.") << typed;
+    }
+    for (const char* typed : {"", "0", "01", "é1"}) ExpectEmpty(SearchByPostalCode(*postal_, typed));
+}
+
+TEST_F(Searches, NameListsPostalCodeAndKey) {
+    const SearchResult aast = SearchByName(*names_, "AAST");
+    EXPECT_THAT(Lines(aast), ElementsAre("64460 AAST"));
+    EXPECT_EQ(aast.status, "Une commune trouvée.");
+    EXPECT_EQ((*aast.firstMatch)[DetailLabel::CommuneMin], "Aast");
+
+    const SearchResult saint = SearchByName(*names_, "SAINT");
+    EXPECT_EQ(saint.lines.size(), 7u);
+    EXPECT_EQ(saint.lines[0], "17100 SAINTES");
+
+    const SearchResult st = SearchByName(*names_, "ST");
+    EXPECT_EQ(st.lines[0], "64800 ST ABIT");
+    EXPECT_EQ(st.status, std::to_string(st.lines.size()) + " communes trouvées.");
+    EXPECT_GT(st.lines.size(), 3900u);
+}
+
+TEST_F(Searches, NameKeepsEveryPostalCodeOfADistrict) {
+    const SearchResult r = SearchByName(*names_, "PARIS 1");
+    EXPECT_THAT(Lines(r), ElementsAre("75010 PARIS 10", "75011 PARIS 11", "75012 PARIS 12",
+                                      "75013 PARIS 13", "75014 PARIS 14", "75015 PARIS 15",
+                                      "75016 PARIS 16", "75116 PARIS 16", "75017 PARIS 17",
+                                      "75018 PARIS 18", "75019 PARIS 19"));
+    // Each of the two PARIS 16 lines keeps its own record.
+    EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.records[6])), "75016");
+    EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.records[7])), "75116");
+}
+
+TEST_F(Searches, NameFindsTheLastRecordAndReportsNoMatch) {
+    const SearchResult last = SearchByName(*names_, "ZUYTPEENE");
+    EXPECT_THAT(Lines(last), ElementsAre("59670 ZUYTPEENE"));
+    EXPECT_THAT(last.records, ElementsAre(names_->Count() - 1));
+
+    const SearchResult none = SearchByName(*names_, "ZZ");
+    EXPECT_TRUE(none.lines.empty());
+    EXPECT_EQ(none.status, "Aucun nom de commune n'a été trouvé.");
+    for (const char* typed : {"", "Y"}) ExpectEmpty(SearchByName(*names_, typed));
+}
+
+TEST_F(Searches, BothTablesGiveTheSameCaptionsForEveryCommune) {
+    std::map<std::tuple<std::string, std::string, std::string>, std::size_t> byIdentity;
+    for (std::size_t i = 0; i < names_->Count(); ++i) {
+        const DetailCaptions c = CaptionsOfNameRecord(names_->Record(i));
+        byIdentity[{c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]}] = i;
+    }
+    ASSERT_EQ(byIdentity.size(), names_->Count());
+    for (std::size_t i = 0; i < postal_->Count(); ++i) {
+        const DetailCaptions c = CaptionsOfPostalRecord(postal_->Record(i));
+        const auto found =
+            byIdentity.find({c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]});
+        ASSERT_NE(found, byIdentity.end()) << postal_->Record(i);
+        ASSERT_EQ(CaptionsOfNameRecord(names_->Record(found->second)).text, c.text);
+    }
+}
+
+TEST(SearchesOnSmallTables, DuplicateLinesKeepTheirOwnRecords) {
+    const CommuneTable table = data::ParseTable(
+        "62760 AMPLIER\xA7" "a\r\n62760 THIEVRES\xA7" "b\r\n62760 THIEVRES\xA7" "c",
+        data::kPostalCodeTable);
+    const SearchResult r = SearchByPostalCode(table, "62760");
+    EXPECT_THAT(Lines(r), ElementsAre("62760 AMPLIER", "62760 THIEVRES", "62760 THIEVRES"));
+    EXPECT_THAT(r.records, ElementsAre(0u, 1u, 2u));
+    EXPECT_EQ((*r.firstMatch)[DetailLabel::CommuneMin], "a");
+}
+
+TEST(SearchesOnSmallTables, UnsortedTablesAreScannedWhole) {
+    const CommuneTable table = data::ParseTable(
+        "ST B$2\xA7" "02000\r\nAAST$1\xA7" "01000\r\nST A$3\xA7" "03000\r\nST$4\xA7" "04000\r\n",
+        data::kNameTable);
+    const SearchResult r = SearchByName(table, "ST ");
+    EXPECT_THAT(Lines(r), ElementsAre("02000 ST B", "03000 ST A"));
+    EXPECT_THAT(r.records, ElementsAre(0u, 2u));
+    EXPECT_EQ(SearchByName(table, "st").status, "3 communes trouvées.");
+}
+
+}  // namespace
+}  // namespace tarvel::search
