@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, the Debian 12 packages that the build, the tests and the programs
+# need, skipping those already present. Safe to run again.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build python3
+    libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libgl-dev libc-ares-dev mingw-w64-tools
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds everything twice, once with warnings as errors and once with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test of both builds.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/tools/install-deps.sh"
+
+jobs=$(nproc)
+build() {  # build FOLDER CMAKE_OPTIONS...
+    local folder=$1; shift
+    cmake -S "$top" -B "$top/$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$top/$folder" -j "$jobs"
+}
+build build-sanitize -DPROJECT_WERROR=ON -DPROJECT_SANITIZE=ON
+build build -DPROJECT_WERROR=ON
+
+export QT_QPA_PLATFORM=offscreen
+status=0
+echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir "$top/build-sanitize" -j "$jobs" --output-on-failure || status=1
+echo "== Tests"
+ctest --test-dir "$top/build" -j "$jobs" --output-on-failure || status=1
+exit $status
