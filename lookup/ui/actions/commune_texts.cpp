@@ -1,0 +1,75 @@
+// The texts that the copy and web actions build from the captions of the detail panel.
+#include "lookup/ui/actions/commune_texts.h"
+
+#include <array>
+
+#include "lookup/search/letter_case.h"
+#include "lookup/search/text_routines.h"
+#include "lookup/search/utf8.h"
+
+namespace tarvel::actions {
+namespace {
+
+using search::DetailLabel;
+
+struct CopyLine {
+    std::string_view prefix;
+    DetailLabel label;
+};
+
+constexpr std::array<CopyLine, search::kDetailLabelCount> kCopyLines{{
+    {"Commune: ", DetailLabel::Commune},
+    {"Nom minuscule: ", DetailLabel::CommuneMin},
+    {"Département: ", DetailLabel::Departement},
+    {"Région: ", DetailLabel::Region},
+    {"Code région: ", DetailLabel::CodeRegion},
+    {"N°INSEE: ", DetailLabel::Insee},
+    {"Académie: ", DetailLabel::Academie},
+    {"Code académie: ", DetailLabel::CodeAca},
+    {"Zone vacances: ", DetailLabel::ZoneVac},
+    {"Latitude: ", DetailLabel::Latitude},
+    {"Longitude: ", DetailLabel::Longitude},
+}};
+
+std::string WithCopiedText(std::string_view sentence, const std::string& copied) {
+    return std::string(sentence) + std::string(kLineBreak) + std::string(kLineBreak) + copied;
+}
+
+// The first two characters of a text, counted as characters, not bytes.
+std::string FirstTwoCharacters(const std::string& text) {
+    const std::u32string characters = search::DecodeUtf8(text);
+    return search::EncodeUtf8(std::u32string_view(characters).substr(0, 2));
+}
+
+}  // namespace
+
+std::string FullCopyText(const search::DetailCaptions& captions) {
+    std::string text;
+    for (const CopyLine& line : kCopyLines) {
+        if (!text.empty()) text += kLineBreak;
+        text.append(line.prefix).append(captions[line.label]);
+    }
+    return text;
+}
+
+std::string FullCopyConfirmation(const std::string& copied) {
+    return WithCopiedText("Les données on été copiées dans le presse-papier.", copied);
+}
+
+std::string NameCopyConfirmation(const std::string& copied) {
+    return WithCopiedText("Le nom de commune a été copiée dans le presse-papier.", copied);
+}
+
+std::string DirectoryAddress(const std::string& communeMin, const std::string& departement) {
+    const std::string lower = search::ToLowerFrench(communeMin);
+    const int length = static_cast<int>(search::CountCharacters(lower));
+    const std::string slug = search::ChangeEspaceTiret(search::SubAccents(lower, length), " ", "-");
+    return std::string(kDirectoryBase) + FirstTwoCharacters(departement) + "/" + slug;
+}
+
+std::string MapAddress(const std::string& latitude, const std::string& longitude) {
+    return std::string(kMapsBase) + "/maps/dir//%20%20+%20%20" + latitude +
+           "%20%20+%20%20,%20%20" + longitude;
+}
+
+}  // namespace tarvel::actions

@@ -1,0 +1,53 @@
+// The result list: a list model over one search result, shown in a list view.
+#include "lookup/ui/toolkit/result_list.h"
+
+namespace tarvel::toolkit {
+
+void ResultListModel::Show(search::SearchResult result, int tableTag) {
+    beginResetModel();
+    result_ = std::move(result);
+    tableTag_ = tableTag;
+    endResetModel();
+}
+
+void ResultListModel::Clear() {
+    if (result_.lines.empty()) return;
+    Show({}, tableTag_);
+}
+
+int ResultListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(result_.lines.size());
+}
+
+QVariant ResultListModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
+    return Line(index.row());
+}
+
+QString ResultListModel::Line(int row) const {
+    const std::string_view line = result_.lines[static_cast<std::size_t>(row)];
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+}
+
+ResultList::ResultList(QWidget* parent) : QListView(parent), model_(this) {
+    setModel(&model_);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A model reset clears the current row without this signal, so only the user's own
+    // selection changes raise the click event.
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) {
+                    selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+                    emit lineClicked();
+                }
+            });
+}
+
+int ResultList::CurrentRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+}  // namespace tarvel::toolkit

@@ -1,0 +1,49 @@
+// The result list: a list model over one search result, shown in a list view whose click
+// event is raised when the user changes the selection by mouse or keyboard. Each line keeps
+// the record behind it, so duplicate lines still show their own commune.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QListView>
+
+#include "lookup/search/search_result.h"
+
+namespace tarvel::toolkit {
+
+class ResultListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    // Replaces every line with those of a search, in one reset.
+    void Show(search::SearchResult result, int tableTag);
+    void Clear();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    QString Line(int row) const;
+    std::uint32_t RecordAt(int row) const { return result_.records[static_cast<std::size_t>(row)]; }
+    int TableTag() const { return tableTag_; }
+
+private:
+    search::SearchResult result_;
+    int tableTag_ = 0;
+};
+
+class ResultList : public QListView {
+    Q_OBJECT
+public:
+    explicit ResultList(QWidget* parent);
+    ResultListModel& Model() { return model_; }
+    // The selected row, or -1.
+    int CurrentRow() const;
+
+signals:
+    void lineClicked();
+
+private:
+    ResultListModel model_;
+};
+
+}  // namespace tarvel::toolkit

@@ -1,0 +1,84 @@
+// The detail panel: caption labels, value labels and the copy icons.
+#include "lookup/ui/windows/detail_panel.h"
+
+#include <QApplication>
+#include <QStyle>
+
+#include "lookup/ui/toolkit/twips.h"
+
+namespace tarvel::windows {
+namespace {
+
+using search::DetailLabel;
+
+constexpr std::array<const char*, search::kDetailLabelCount> kCaptions = {
+    "Commune:",      "Nom minuscule:", "Département:",   "Région:",
+    "Code région:",  "N°INSEE:",       "Académie:",      "Code académie:",
+    "Zone vacances:", "Latitude:",     "Longitude:"};
+
+constexpr std::array<const char*, search::kDetailLabelCount> kValueNames = {
+    "LblCommune", "LblCommuneMin", "LblDepartement", "LblRegion", "LblCodeRegion", "LblInsee",
+    "LblAcademie", "LblCodeAca", "LblZoneVac", "LblLatitude", "LblLongitude"};
+
+constexpr int kRowTop = 105;
+constexpr int kRowHeight = 270;
+constexpr int kCaptionWidth = 1575;
+constexpr int kValueLeft = 1695;
+constexpr int kValueWidth = 3000;
+
+QIcon CopyIcon() {
+    return QIcon::fromTheme(QStringLiteral("edit-copy"),
+                            QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+}
+
+}  // namespace
+
+DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Pic1"));
+    setAutoFillBackground(true);
+    for (std::size_t i = 0; i < search::kDetailLabelCount; ++i) {
+        const int top = kRowTop + static_cast<int>(i) * kRowHeight;
+        Lbl_[i] = new QLabel(QString::fromUtf8(kCaptions[i]), this);
+        Lbl_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        Lbl_[i]->setStyleSheet(QStringLiteral("color: rgb(64, 64, 64);"));
+        toolkit::PlaceInTwips(*Lbl_[i], 60, top, kCaptionWidth, kRowHeight);
+        values_[i] = new toolkit::ChangeLabel(this);
+        values_[i]->setObjectName(QString::fromLatin1(kValueNames[i]));
+        values_[i]->setStyleSheet(QStringLiteral("color: black;"));
+        values_[i]->setTextFormat(Qt::PlainText);
+        toolkit::PlaceInTwips(*values_[i], kValueLeft, top, kValueWidth, kRowHeight);
+    }
+    connect(&ValueLabel(DetailLabel::CommuneMin), &toolkit::ChangeLabel::captionChanged, this,
+            &DetailPanel::communeNameChanged);
+
+    ImgCopyFalse = new QLabel(this);
+    ImgCopyFalse->setPixmap(CopyIcon().pixmap(QSize(16, 16), QIcon::Disabled));
+    ImgCopyFalse->setScaledContents(true);
+    toolkit::PlaceInTwips(*ImgCopyFalse, 4740, 315, 180, 210);
+    ImgCopyTrue = new QToolButton(this);
+    ImgCopyTrue->setIcon(CopyIcon());
+    ImgCopyTrue->setAutoRaise(true);
+    ImgCopyTrue->setFocusPolicy(Qt::NoFocus);
+    ImgCopyTrue->setToolTip(QStringLiteral("Copier le nom de la commune dans le presse-papier"));
+    toolkit::PlaceInTwips(*ImgCopyTrue, 4740, 315, 180, 210);
+    ImgCopyTrue->hide();
+    connect(ImgCopyTrue, &QToolButton::clicked, this, &DetailPanel::copyNameClicked);
+}
+
+void DetailPanel::Clear() {
+    for (toolkit::ChangeLabel* value : values_) value->SetCaption(QString());
+}
+
+void DetailPanel::ShowCaptions(const search::DetailCaptions& captions) {
+    for (const DetailLabel label : captions.writeOrder)
+        ValueLabel(label).SetCaption(QString::fromStdString(captions[label]));
+}
+
+search::DetailCaptions DetailPanel::Captions() const {
+    search::DetailCaptions captions{};
+    for (std::size_t i = 0; i < search::kDetailLabelCount; ++i)
+        captions.text[i] = values_[i]->Caption().toStdString();
+    return captions;
+}
+
+}  // namespace tarvel::windows

@@ -1,0 +1,32 @@
+// The loading window: never shown, it hosts two timers that fill the postal-code table, then
+// the name table, and then asks for the main window.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include "lookup/ui/windows/program.h"
+
+namespace tarvel::windows {
+
+class LoadingWindow : public QObject {
+    Q_OBJECT
+public:
+    explicit LoadingWindow(Program& program);
+
+    void Form_Load();
+
+signals:
+    void tablesLoaded();            // both tables are in memory: show the main window
+    void loadFailed(QString why);   // a table is damaged: report it and end
+
+private:
+    void TimCP_Timer();
+    void TimNom_Timer();
+
+    Program& program_;
+    QTimer TimCP;
+    QTimer TimNom;
+};
+
+}  // namespace tarvel::windows

@@ -1,0 +1,227 @@
+// The main window driven like a user would: placeholders, focus modes, typing in either box,
+// selecting lines, and what the list, the panel and the status line then show.
+#include <QTest>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "lookup/data/table_loader.h"
+#include "lookup/ui/windows/windows_test_support.h"
+
+namespace tarvel::windows {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using search::DetailLabel;
+
+QColor Background(QWidget* box) { return box->palette().color(QPalette::Base); }
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowHarness ui{DeliveredTables()};
+
+    void ExpectPanelEmpty() {
+        for (std::size_t i = 0; i < search::kDetailLabelCount; ++i)
+            EXPECT_EQ(ui.Caption(static_cast<DetailLabel>(i)), "") << i;
+        EXPECT_FALSE(ui.window().CmdCopier->isEnabled());
+        EXPECT_FALSE(ui.window().CmdExterne->isEnabled());
+        EXPECT_FALSE(ui.window().CmdGoogleMap->isEnabled());
+        EXPECT_FALSE(ui.window().Pic1->ImgCopyTrue->isVisible());
+        EXPECT_TRUE(ui.window().Pic1->ImgCopyFalse->isVisible());
+    }
+
+    void ExpectBourgEnBresse() {
+        EXPECT_EQ(ui.Caption(DetailLabel::Commune), "01000 BOURG EN BRESSE");
+        EXPECT_EQ(ui.Caption(DetailLabel::CommuneMin), "Bourg-en-Bresse");
+        EXPECT_EQ(ui.Caption(DetailLabel::Departement), "01 Ain");
+        EXPECT_EQ(ui.Caption(DetailLabel::Region), "Auvergne-Rhône-Alpes");
+        EXPECT_EQ(ui.Caption(DetailLabel::CodeRegion), " 84");
+        EXPECT_EQ(ui.Caption(DetailLabel::Insee), " 01053");
+        EXPECT_EQ(ui.Caption(DetailLabel::Academie), "Lyon");
+        EXPECT_EQ(ui.Caption(DetailLabel::CodeAca), " 10");
+        EXPECT_EQ(ui.Caption(DetailLabel::ZoneVac), " A");
+        EXPECT_TRUE(ui.window().CmdCopier->isEnabled());
+        EXPECT_TRUE(ui.window().Pic1->ImgCopyTrue->isVisible());
+    }
+};
+
+TEST_F(MainWindowTest, OpensEmptyWithBothPlaceholders) {
+    MainWindow& w = ui.window();
+    EXPECT_EQ(w.windowTitle(), "RECHERCHER - Tarvel et communes de France");
+    EXPECT_EQ(ui.Status(), "");
+    EXPECT_THAT(ui.Lines(), IsEmpty());
+    ExpectPanelEmpty();
+    EXPECT_TRUE(w.Txt1Foc->isVisible());
+    EXPECT_TRUE(w.Txt2Foc->isVisible());
+    EXPECT_EQ(w.Txt1Foc->text(), "Ex: 75001");
+    EXPECT_EQ(w.Txt2Foc->text(), "Ex: ST JEAN LE BLANC");
+    EXPECT_EQ(w.ModeRecherche(), 0);
+    EXPECT_EQ(w.CmdCopier->text(), "Copier les\ndonnées");
+    EXPECT_EQ(w.CmdGoogleMap->text(), "Géolocaliser la commune\nsur Google Maps");
+    EXPECT_EQ(w.CmdQ->toolTip(), "Quitter le programme");
+}
+
+TEST_F(MainWindowTest, PlaceholdersHandTheFocusToTheirBoxesAndSetTheMode) {
+    MainWindow& w = ui.window();
+    ui.ClickPostalPlaceholder();
+    EXPECT_FALSE(w.Txt1Foc->isVisible());
+    EXPECT_TRUE(w.TxtCP->hasFocus());
+    EXPECT_EQ(w.ModeRecherche(), 1);
+    EXPECT_EQ(Background(w.TxtCP), QColor(255, 255, 255));
+    EXPECT_EQ(Background(w.TxtCherche), QColor(224, 224, 224));
+    EXPECT_EQ(ui.Status(), "Dans la zone de texte entrez un n° de CP.");
+
+    ui.ClickNamePlaceholder();
+    EXPECT_FALSE(w.Txt2Foc->isVisible());
+    EXPECT_TRUE(w.TxtCherche->hasFocus());
+    EXPECT_EQ(w.ModeRecherche(), 2);
+    EXPECT_EQ(Background(w.TxtCherche), QColor(255, 255, 255));
+    EXPECT_EQ(Background(w.TxtCP), QColor(224, 224, 224));
+    EXPECT_EQ(ui.Status(), "Entrez un nom de commune.");
+
+    // A placeholder never comes back, even when its box is emptied.
+    w.TxtCP->setFocus();
+    w.TxtCP->clear();
+    EXPECT_FALSE(w.Txt1Foc->isVisible());
+    EXPECT_EQ(w.ModeRecherche(), 1);
+}
+
+TEST_F(MainWindowTest, PostalCodeSearchAsTheUserTypes) {
+    ui.ClickPostalPlaceholder();
+    ui.TypePostal("01");
+    EXPECT_THAT(ui.Lines(), IsEmpty());
+    ui.TypePostal("0");
+    EXPECT_EQ(ui.Lines().size(), 8u);
+    EXPECT_EQ(ui.Status(), "8 communes trouvées.");
+    ExpectBourgEnBresse();
+    EXPECT_EQ(ui.window().LstLaListe->CurrentRow(), -1);
+
+    ui.TypePostal("00");
+    EXPECT_THAT(ui.Lines(), ElementsAre("01000 BOURG EN BRESSE", "01000 ST DENIS LES BOURG"));
+    EXPECT_EQ(ui.Status(), "2 communes trouvées.");
+    ui.TypePostal("9");  // a sixth character does not fit
+    EXPECT_EQ(ui.window().TxtCP->text(), "01000");
+
+    // Deleting back to two characters empties everything.
+    for (int i = 0; i < 3; ++i) QTest::keyClick(ui.window().TxtCP, Qt::Key_Backspace);
+    EXPECT_THAT(ui.Lines(), IsEmpty());
+    EXPECT_EQ(ui.Status(), "");
+    ExpectPanelEmpty();
+}
+
+TEST_F(MainWindowTest, PostalCodeSpecialCases) {
+    ui.ClickPostalPlaceholder();
+    ui.TypePostal("75001");
+    EXPECT_EQ(ui.Status(), "Une commune a ce code postal.");
+    ui.window().TxtCP->setText("98890");
+    EXPECT_THAT(ui.Lines(), ElementsAre("98890 PAITA"));
+    EXPECT_EQ(ui.Caption(DetailLabel::CodeRegion), " .");
+    EXPECT_EQ(ui.Caption(DetailLabel::ZoneVac), " .");
+    for (const char* typed : {"99999", "abc"}) {
+        ui.window().TxtCP->setText(typed);
+        EXPECT_THAT(ui.Lines(), IsEmpty());
+        EXPECT_EQ(ui.Status(), "Ce code postal est inexistant.");
+        ExpectPanelEmpty();
+    }
+}
+
+TEST_F(MainWindowTest, NameSearchCleansAndSearches) {
+    ui.ClickNamePlaceholder();
+    ui.TypeName("aast");
+    EXPECT_EQ(ui.window().TxtCherche->text(), "AAST");
+    EXPECT_EQ(ui.window().TxtMiroir->text(), "AAST");
+    EXPECT_THAT(ui.Lines(), ElementsAre("64460 AAST"));
+    EXPECT_EQ(ui.Status(), "Une commune trouvée.");
+    EXPECT_EQ(ui.Caption(DetailLabel::CommuneMin), "Aast");
+
+    ui.window().TxtCherche->clear();
+    ui.TypeName("st");
+    EXPECT_EQ(ui.Lines().front(), "64800 ST ABIT");
+    EXPECT_EQ(ui.Status(), QString::number(ui.Lines().size()) + " communes trouvées.");
+
+    ui.window().TxtCherche->setText("saint");
+    EXPECT_EQ(ui.Lines().size(), 7u);
+    EXPECT_EQ(ui.Lines().front(), "17100 SAINTES");
+
+    ui.window().TxtCherche->setText("st jean le blanc");
+    EXPECT_THAT(ui.Lines(), ElementsAre("45650 ST JEAN LE BLANC"));
+
+    ui.window().TxtCherche->setText("zz");
+    EXPECT_THAT(ui.Lines(), IsEmpty());
+    EXPECT_EQ(ui.Status(), "Aucun nom de commune n'a été trouvé.");
+
+    ui.window().TxtCherche->setText("y");
+    EXPECT_THAT(ui.Lines(), IsEmpty());
+    EXPECT_EQ(ui.Status(), "");
+    EXPECT_THAT(ui.services().messages, IsEmpty());
+}
+
+TEST_F(MainWindowTest, RejectedCharactersAreReportedOnceAndRemoved) {
+    ui.ClickNamePlaceholder();
+    ui.TypeName("é");
+    ASSERT_EQ(ui.services().messages.size(), 1u);
+    EXPECT_EQ(ui.services().messages[0].text, "Le caractere '' É '' n'est pas valide.");
+    EXPECT_EQ(ui.services().messages[0].title, "");
+    EXPECT_EQ(ui.services().messages[0].icon, platform::MessageIcon::None);
+    EXPECT_EQ(ui.window().TxtCherche->text(), "");
+    EXPECT_THAT(ui.Lines(), IsEmpty());
+    // The mirror stayed empty, so no search ran: the status line still invites typing.
+    EXPECT_EQ(ui.Status(), "Entrez un nom de commune.");
+
+    ui.services().messages.clear();
+    ui.window().TxtCherche->setText("st-jean");  // a paste
+    ASSERT_EQ(ui.services().messages.size(), 1u);
+    EXPECT_EQ(ui.services().messages[0].text, "Le caractere '' - '' n'est pas valide.");
+    EXPECT_EQ(ui.window().TxtCherche->text(), "STJEAN");
+    EXPECT_EQ(ui.window().TxtCherche->cursorPosition(), 6);
+    EXPECT_EQ(ui.Status(), "Aucun nom de commune n'a été trouvé.");
+}
+
+TEST_F(MainWindowTest, EachLineShowsItsOwnCommune) {
+    ui.ClickNamePlaceholder();
+    ui.TypeName("paris 1");
+    ASSERT_EQ(ui.Lines().size(), 11u);
+    EXPECT_EQ(ui.Lines()[6], "75016 PARIS 16");
+    EXPECT_EQ(ui.Lines()[7], "75116 PARIS 16");
+    ui.SelectLine(7);
+    EXPECT_EQ(ui.Caption(DetailLabel::Commune), "75116 PARIS 16");
+    ui.SelectLine(6);
+    EXPECT_EQ(ui.Caption(DetailLabel::Commune), "75016 PARIS 16");
+    // The record stays the one behind the line whichever box took the focus since.
+    ui.window().TxtCP->setFocus();
+    ui.SelectLine(7);
+    EXPECT_EQ(ui.Caption(DetailLabel::Commune), "75116 PARIS 16");
+}
+
+TEST_F(MainWindowTest, BothSearchesShowTheSameCaptions) {
+    ui.ClickPostalPlaceholder();
+    ui.TypePostal("01000");
+    ui.SelectLine(1);
+    EXPECT_EQ(ui.Caption(DetailLabel::CommuneMin), "Saint-Denis-lès-Bourg");
+    ui.SelectLine(0);
+    ExpectBourgEnBresse();
+    const search::DetailCaptions byPostalCode = ui.window().Pic1->Captions();
+    ui.ClickNamePlaceholder();
+    ui.TypeName("bourg en bresse");
+    ui.SelectLine(0);
+    EXPECT_EQ(ui.window().Pic1->Captions().text, byPostalCode.text);
+}
+
+TEST(MainWindowSmallTables, IdenticalLinesShowTheirOwnRecords) {
+    CommuneTables tables{
+        data::ParseTable("62760 THIEVRES\xA7Thi\xE8vres-62\xA7" "62 Pas-de-Calais\r\n"
+                         "62760 THIEVRES\xA7Thi\xE8vres-80\xA7" "80 Somme",
+                         data::kPostalCodeTable),
+        data::ParseTable("THIEVRES$62814\xA7" "62760\r\n", data::kNameTable)};
+    MainWindowHarness ui(std::move(tables));
+    ui.ClickPostalPlaceholder();
+    ui.TypePostal("62760");
+    EXPECT_THAT(ui.Lines(), ElementsAre("62760 THIEVRES", "62760 THIEVRES"));
+    ui.SelectLine(1);
+    EXPECT_EQ(ui.Caption(DetailLabel::Departement), "80 Somme");
+    ui.SelectLine(0);
+    EXPECT_EQ(ui.Caption(DetailLabel::Departement), "62 Pas-de-Calais");
+}
+
+}  // namespace
+}  // namespace tarvel::windows

@@ -1,0 +1,58 @@
+// A program for window tests: recording platform services, the delivered or hand-made
+// tables, and helpers to type, select and read what the windows show.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "lookup/ui/platform/recording_services.h"
+#include "lookup/ui/windows/main_window.h"
+#include "lookup/ui/windows/program.h"
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace tarvel::windows {
+
+struct TestProgram {
+    platform::RecordingServices services;
+    int endedWith = -1;
+    Program program{services, [this](int code) { endedWith = code; },
+                    ProgramStrings{"/opt/tarvel/", "\r\n", "Tarvel", "1.00", ""}, {}};
+};
+
+// The delivered tables, loaded once per test run and copied for each test.
+CommuneTables DeliveredTables();
+// The raw bytes of a delivered table file.
+std::string DeliveredTableBytes(const char* typeName);
+
+// A shown main window over the given tables.
+class MainWindowHarness {
+public:
+    explicit MainWindowHarness(CommuneTables tables);
+    ~MainWindowHarness();
+
+    MainWindow& window() { return *window_; }
+    platform::RecordingServices& services() { return test_.services; }
+    Program& program() { return test_.program; }
+    int EndedWith() const { return test_.endedWith; }
+
+    void ClickPostalPlaceholder();
+    void ClickNamePlaceholder();
+    void TypePostal(const QString& text);  // keystrokes into TxtCP
+    void TypeName(const QString& text);    // keystrokes into TxtCherche
+    void SelectLine(int row);              // a mouse click on a list line
+    std::vector<QString> Lines();
+    QString Caption(search::DetailLabel label);
+    QString Status();
+
+private:
+    TestProgram test_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace tarvel::windows
