@@ -1,15 +1,15 @@
 // Starts the lookup program: the application object, the platform services, and the
 // start-up window, which leads to the main window.
 #include <QApplication>
-#include <QIcon>
 
 #include "lookup/ui/platform/qt_services.h"
+#include "lookup/ui/toolkit/program_icon.h"
 #include "lookup/ui/windows/application.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvel"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tarvel.svg")));
+    QApplication::setWindowIcon(tarvel::toolkit::ProgramIcon());
     tarvel::platform::QtServices services;
     tarvel::windows::Program program{services, [](int code) { QApplication::exit(code); }, {}, {}};
     tarvel::windows::Application tarvel(program);

@@ -6,6 +6,7 @@
 #include <QStyle>
 
 #include "lookup/ui/rtf/rtf_to_html.h"
+#include "lookup/ui/toolkit/program_icon.h"
 #include "lookup/ui/toolkit/twips.h"
 
 namespace tarvel::windows {
@@ -42,7 +43,7 @@ AboutWindow::AboutWindow(Program& program, QWidget* parent) : QDialog(parent), p
     setAutoFillBackground(true);
 
     auto* image = new QLabel(this);
-    image->setPixmap(QApplication::windowIcon().pixmap(QSize(128, 128)));
+    image->setPixmap(toolkit::ProgramIcon().pixmap(QSize(128, 128)));
     image->setAlignment(Qt::AlignCenter);
     PlaceInTwips(*image, 120, 240, 3600, 3300);
     LblVersion = new QLabel(this);

@@ -1,0 +1,49 @@
+// Time from a keystroke in either search box to the list, panel and status line updated and
+// painted, in the real main window shown offscreen.
+#include <QApplication>
+#include <QTest>
+#include <benchmark/benchmark.h>
+
+#include "lookup/ui/windows/windows_test_support.h"
+
+namespace tarvel::windows {
+namespace {
+
+MainWindowHarness& Harness() {
+    static MainWindowHarness harness(DeliveredTables());
+    return harness;
+}
+
+// Types the last character of text after the rest is already in the box.
+void BM_Keystroke(benchmark::State& state, toolkit::TextBox* MainWindow::*box, const char* text) {
+    MainWindow& window = Harness().window();
+    toolkit::TextBox* target = window.*box;
+    const QString full = QString::fromLatin1(text);
+    for (auto _ : state) {
+        state.PauseTiming();
+        target->setText(full.left(full.size() - 1));
+        QApplication::processEvents();
+        state.ResumeTiming();
+        QTest::keyClick(target, full.back().toLatin1());
+        QApplication::processEvents();
+    }
+    state.counters["lines"] = window.LstLaListe->Model().rowCount();
+}
+
+BENCHMARK_CAPTURE(BM_Keystroke, name_ST, &MainWindow::TxtCherche, "ST")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, name_SA, &MainWindow::TxtCherche, "SA")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, name_LA, &MainWindow::TxtCherche, "LA")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, postal_010, &MainWindow::TxtCP, "010")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, postal_750, &MainWindow::TxtCP, "750")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tarvel::windows
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
