@@ -1,0 +1,173 @@
+// Handlers that close, destroy or reconnect their own socket from inside every event, nested
+// pumps, and resolution results that arrive after their object is gone or replaced.
+#include <gtest/gtest.h>
+
+#include "netpull/socket/socket_test_support.h"
+
+namespace netpull {
+namespace {
+
+using testing::LoopbackServer;
+using testing::PumpUntil;
+using testing::SocketTest;
+
+enum class Action { Close, Destroy, Reconnect };
+
+class FromInsideHandlers : public SocketTest, public ::testing::WithParamInterface<Action> {
+protected:
+    // Runs the action on the client from inside a handler; the client may be gone afterwards.
+    void Act() {
+        ++acted;
+        switch (GetParam()) {
+            case Action::Close: client->CloseSocket(); break;
+            case Action::Destroy: client.reset(); break;
+            case Action::Reconnect:
+                client->CloseSocket();
+                client->Connect(Variant("127.0.0.1"), Variant(server.Port()));
+                break;
+        }
+    }
+    void TearDown() override {
+        testing::PumpFor(30);
+        if (client) client->CloseSocket();
+        if (server.accepted) server.accepted->CloseSocket();
+        server.listener->CloseSocket();
+        testing::PumpFor(30);
+        SocketTest::TearDown();
+    }
+    LoopbackServer server;
+    std::shared_ptr<CSocket> client = CSocket::Create();
+    int acted = 0;
+};
+
+TEST_P(FromInsideHandlers, OnConnect) {
+    client->events.OnConnect = [this] {
+        if (acted == 0) Act();
+    };
+    client->Connect(Variant("127.0.0.1"), Variant(server.Port()));
+    ASSERT_TRUE(PumpUntil([&] { return acted == 1; }));
+}
+
+TEST_P(FromInsideHandlers, OnDataArrivalOnSendProgressAndOnSendComplete) {
+    bool connected = false;
+    client->events.OnConnect = [&] { connected = true; };
+    client->Connect(Variant("127.0.0.1"), Variant(server.Port()));
+    ASSERT_TRUE(PumpUntil([&] { return connected && server.accepted; }));
+    client->events.OnDataArrival = [this](std::int32_t) {
+        if (acted == 0) Act();
+    };
+    server.accepted->SendData(Variant(std::string(300000, 'z')));
+    ASSERT_TRUE(PumpUntil([&] { return acted == 1; }));
+    if (!client) return;
+    client->events.OnSendProgress = [this](std::int32_t, std::int32_t) {
+        if (acted == 1) Act();
+    };
+    client->events.OnSendComplete = [this] {
+        if (acted == 2) Act();
+    };
+    if (client->SocketHandle() == -1) return;
+    client->SendData(Variant("abc"));
+    testing::PumpFor(50);
+}
+
+TEST_P(FromInsideHandlers, OnCloseAndOnError) {
+    bool connected = false;
+    client->events.OnConnect = [&] { connected = true; };
+    client->events.OnClose = [this] {
+        if (acted == 0) Act();
+    };
+    client->Connect(Variant("127.0.0.1"), Variant(server.Port()));
+    ASSERT_TRUE(PumpUntil([&] { return connected && server.accepted; }));
+    server.accepted->SendData(Variant("bye"));
+    server.accepted->CloseSocket();
+    ASSERT_TRUE(PumpUntil([&] { return acted == 1; }));
+    if (!client) client = CSocket::Create();
+    client->events.OnError = [this](std::int16_t, std::string&, std::int32_t, const std::string&, const std::string&,
+                                     std::int32_t, bool&) {
+        if (acted == 1) Act();
+    };
+    server.listener->CloseSocket();
+    client->CloseSocket();
+    client->Connect(Variant("127.0.0.1"), Variant(server.Port()));  // refused now
+    ASSERT_TRUE(PumpUntil([&] { return acted == 2; }));
+}
+
+TEST_P(FromInsideHandlers, OnConnectionRequest) {
+    server.listener->events.OnConnectionRequest = [this](std::int32_t requestID) {
+        if (acted == 0) {
+            std::shared_ptr<CSocket> keep = server.listener;
+            server.listener->CloseSocket();
+            ++acted;
+        }
+        // The accepted handle is taken over so that nothing leaks.
+        server.accepted = CSocket::Create();
+        server.accepted->Accept(requestID);
+    };
+    client->Connect(Variant("127.0.0.1"), Variant(server.Port()));
+    ASSERT_TRUE(PumpUntil([&] { return acted == 1; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Socket, FromInsideHandlers,
+                         ::testing::Values(Action::Close, Action::Destroy, Action::Reconnect),
+                         [](const auto& info) {
+                             switch (info.param) {
+                                 case Action::Close: return "Close";
+                                 case Action::Destroy: return "Destroy";
+                                 case Action::Reconnect: return "Reconnect";
+                             }
+                             return "";
+                         });
+
+TEST_F(SocketTest, ResolutionResultForAGoneObjectIsDropped) {
+    auto client = CSocket::Create();
+    client->Connect(Variant("localhost"), Variant(1));
+    client.reset();  // before the result is handled
+    testing::PumpFor(50);
+    EXPECT_FALSE(MSocketSupport::State().ResolveRegistry.has_value());
+}
+
+TEST_F(SocketTest, OnlyTheLatestResolutionOfAnObjectCounts) {
+    LoopbackServer server;
+    const auto client = CSocket::Create();
+    int connects = 0;
+    client->events.OnConnect = [&] { ++connects; };
+    client->RemotePort(server.Port());
+    client->Connect(Variant("localhost"));
+    client->Connect(Variant("localhost"));  // replaces the pending request
+    ASSERT_TRUE(PumpUntil([&] { return connects == 1; }));
+    testing::PumpFor(50);
+    EXPECT_EQ(connects, 1);
+    client->CloseSocket();
+    server.accepted->CloseSocket();
+    server.listener->CloseSocket();
+}
+
+TEST_F(SocketTest, NestedPumpsInsideHandlers) {
+    LoopbackServer server;
+    const auto client = CSocket::Create();
+    std::string received;
+    int depth = 0, deepest = 0;
+    client->events.OnDataArrival = [&](std::int32_t) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        Variant chunk;
+        client->GetData(chunk);
+        received += chunk.Text();
+        client->aWaitResponse(20);  // pumps, so more arrivals nest here
+        --depth;
+    };
+    client->FConnect(Variant("127.0.0.1"), Variant(server.Port()), true);
+    ASSERT_TRUE(server.accepted);
+    for (int i = 0; i < 5; ++i) {
+        server.accepted->SendData(Variant("part"));
+        testing::PumpFor(5);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return received.size() == 20; }));
+    EXPECT_GE(deepest, 1);
+    client->CloseSocket();
+    server.accepted->CloseSocket();
+    server.listener->CloseSocket();
+}
+
+}  // namespace
+}  // namespace netpull

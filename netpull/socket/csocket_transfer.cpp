@@ -1,0 +1,195 @@
+// The socket object's data transfer: sending with progress and completion, reading into the
+// receive buffer, GetData and PeekData, and the blocking operations that pump messages.
+#include <netinet/in.h>
+
+#include "netpull/socket/csocket.h"
+#include "netpull/socket/platform/event_loop.h"
+#include "netpull/socket/platform/message_queue.h"
+#include "netpull/socket/platform/winsock.h"
+#include "netpull/socket/socket_support.h"
+
+namespace netpull {
+namespace {
+
+namespace p = platform;
+namespace ms = MSocketSupport;
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// Milliseconds since start, right across the wrap of the 32-bit tick count.
+std::uint32_t ElapsedSince(std::uint32_t start) { return p::GetTickCount() - start; }
+
+bool TimeIsUp(std::uint32_t start, std::int32_t wait) {
+    return wait < 0 || ElapsedSince(start) > static_cast<std::uint32_t>(wait);
+}
+
+}  // namespace
+
+void CSocket::SendData(const Variant& varData) {
+    if (Protocol_ != ProtocolTcp) {
+        if (!EnsureSocket()) return;
+    } else if (SocketHandle_ == -1) {
+        throw SocketError(ErrWrongState, "CSocket.SendData", kWrongStateText);
+    }
+    SendBuffer_ = ToBytes(varData);
+    SendPending_ = true;
+    try {
+        SendBuffered();
+    } catch (const SocketError&) {
+        // Send failures end the call silently; the connection reports them itself.
+    }
+}
+
+void CSocket::SendBuffered() {
+    const auto length = static_cast<std::int32_t>(SendBuffer_.size());
+    SendPending_ = true;
+    std::int32_t n = 0;
+    if (Protocol_ == ProtocolTcp) {
+        n = p::send(SocketHandle_, SendBuffer_.data(), length, 0);
+    } else if (!RemoteHostIP_.empty()) {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = p::HostToNetwork16(static_cast<std::uint16_t>(ms::ToSigned16(RemotePort_)));
+        to.sin_addr.s_addr = p::inet_addr(RemoteHostIP_);
+        n = p::sendto(SocketHandle_, SendBuffer_.data(), length, 0, to);
+    } else {
+        ResolvePurpose_ = 1;
+        std::optional<SocketError> error;
+        ResolveRequest_ = ms::ResolveHost(RemoteHost_, identity_, error);
+    }
+    if (n == -1) {
+        if (p::WSAGetLastError() == p::WSAEWOULDBLOCK) return;
+        throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.SendData");
+    }
+    if (n < static_cast<std::int32_t>(SendBuffer_.size())) {
+        SendBuffer_.erase(0, static_cast<std::size_t>(n));
+    } else {
+        SendBuffer_.clear();
+        p::PostMessageA(ms::State().SocketWindow, ms::State().SocketMessageId, static_cast<p::WPARAM>(SocketHandle_),
+                        p::FD_WRITE);
+    }
+    Raise(events.OnSendProgress, n, static_cast<std::int32_t>(SendBuffer_.size()));
+}
+
+std::int32_t CSocket::RecvToBuffer() {
+    std::string block(static_cast<std::size_t>(std::max(RecvBufferSize_, 1)), '\0');
+    std::int32_t n = 0;
+    if (Protocol_ != ProtocolTcp) {
+        sockaddr_in from{};
+        n = p::recvfrom(SocketHandle_, block.data(), static_cast<std::int32_t>(block.size()), 0, &from);
+        if (n != -1) {
+            RemotePort_ = ms::ToUnsigned16(static_cast<std::int16_t>(p::NetworkToHost16(from.sin_port)));
+            RemoteHostIP_ = p::inet_ntoa(from.sin_addr.s_addr);
+            RemoteHost_ = p::gethostbyaddr(from.sin_addr.s_addr).value_or(RemoteHostIP_);
+        }
+    } else {
+        n = p::recv(SocketHandle_, block.data(), static_cast<std::int32_t>(block.size()), 0);
+    }
+    if (n == -1) throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.RecvToBuffer");
+    RecvBuffer_.append(block, 0, static_cast<std::size_t>(n));
+    return n;
+}
+
+void CSocket::ExtractReceived(Variant& varData, bool peek, std::optional<std::int32_t> varType,
+                              std::optional<std::int32_t> maxLen) {
+    varData = std::string();
+    if (RecvBuffer_.empty()) return;
+    const std::int32_t limit = maxLen.value_or(0);
+    std::string chunk;
+    if (limit > 0 && static_cast<std::size_t>(limit) <= RecvBuffer_.size()) {
+        chunk = RecvBuffer_.substr(0, static_cast<std::size_t>(limit));
+        if (!peek) RecvBuffer_.erase(0, static_cast<std::size_t>(limit));
+    } else {
+        chunk = peek ? RecvBuffer_ : std::move(RecvBuffer_);
+        if (!peek) RecvBuffer_.clear();
+    }
+    varData = FromBytes(chunk, varType.value_or(vbString));
+    BytesReceived_ = static_cast<std::int32_t>(RecvBuffer_.size());
+}
+
+void CSocket::GetData(Variant& varData, std::optional<std::int32_t> varType, std::optional<std::int32_t> maxLen) {
+    WithSource("CSocket.GetData", [&] { ExtractReceived(varData, false, varType, maxLen); });
+}
+
+void CSocket::PeekData(Variant& varData, std::optional<std::int32_t> varType, std::optional<std::int32_t> maxLen) {
+    WithSource("CSocket.PeekData", [&] { ExtractReceived(varData, true, varType, maxLen); });
+}
+
+bool CSocket::aWaitResponse(std::int32_t maxWait) {
+    const std::shared_ptr<CSocket> self = shared_from_this();
+    const std::uint32_t start = p::GetTickCount();
+    AwaitingResponse_ = true;
+    bool result = true;
+    // Data that is already here is a response.
+    if (!RecvBuffer_.empty()) AwaitingResponse_ = false;
+    while (AwaitingResponse_) {
+        if (TimeIsUp(start, maxWait) || State_ == StateClosed) {
+            AwaitingResponse_ = false;
+            result = false;
+            break;
+        }
+        p::HostPump();
+    }
+    AwaitingResponse_ = false;
+    return result;
+}
+
+Variant CSocket::FConnect(const Variant& server, const Variant& Port, bool WaitConnect) {
+    const std::shared_ptr<CSocket> self = shared_from_this();
+    // Armed before the first pump, so that a connection made during it ends the wait.
+    AwaitingConnect_ = WaitConnect;
+    try {
+        Connect(server, Port);
+    } catch (const SocketError&) {
+        AwaitingConnect_ = false;
+        throw;
+    }
+    p::HostPump();
+    const std::uint32_t start = p::GetTickCount();
+    while (AwaitingConnect_) {
+        if (TimeIsUp(start, defaultWait)) AwaitingConnect_ = false;
+        else p::HostPump();
+    }
+    return {};
+}
+
+Variant CSocket::FSendData(const Variant& data, bool wait4response) {
+    SendData(data);
+    if (wait4response) aWaitResponse(defaultWait);
+    return {};
+}
+
+Variant CSocket::TakeBufferedData(bool wait, bool peek) {
+    if (LineBuffer_.empty() && RecvBuffer_.empty() && wait) aWaitResponse(defaultWait);
+    LineBuffer_ += RecvBuffer_;
+    RecvBuffer_.clear();
+    BytesReceived_ = 0;
+    std::string result = LineBuffer_;
+    if (!peek) LineBuffer_.clear();
+    return result;
+}
+
+Variant CSocket::TakeBufferedLine(bool wait, bool peek) {
+    if (LineBuffer_.empty() && RecvBuffer_.empty() && wait) aWaitResponse(defaultWait);
+    LineBuffer_ += RecvBuffer_;
+    RecvBuffer_.clear();
+    BytesReceived_ = 0;
+    const auto end = LineBuffer_.find(kLineEnd);
+    if (end == std::string::npos) {
+        std::string all = LineBuffer_;
+        if (!peek) LineBuffer_.clear();
+        return all;
+    }
+    std::string line = LineBuffer_.substr(0, end);
+    if (!peek) LineBuffer_.erase(0, end + kLineEnd.size());
+    return line;
+}
+
+Variant CSocket::FGetData(bool wait) { return TakeBufferedData(wait, false); }
+Variant CSocket::FPeekData(bool wait) { return TakeBufferedData(wait, true); }
+Variant CSocket::FGetLine(bool wait) { return TakeBufferedLine(wait, false); }
+Variant CSocket::FPeekLine(bool wait) { return TakeBufferedLine(wait, true); }
+
+bool CSocket::Eof() const { return LineBuffer_.empty() && RecvBuffer_.empty(); }
+
+}  // namespace netpull

@@ -1,0 +1,261 @@
+// Sending and receiving on loopback: progress and completion, GetData and PeekData, close
+// with data queued, datagrams and broadcast permission, and the blocking operations.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "netpull/socket/socket_test_support.h"
+
+namespace netpull {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::LoopbackServer;
+using testing::PumpUntil;
+using testing::SocketTest;
+
+// A connected client and server-side object over loopback.
+class ConnectedPair : public SocketTest {
+protected:
+    void SetUp() override {
+        SocketTest::SetUp();
+        client = CSocket::Create();
+        bool connected = false;
+        client->events.OnConnect = [&] { connected = true; };
+        client->Connect(Variant("127.0.0.1"), Variant(server.Port()));
+        ASSERT_TRUE(PumpUntil([&] { return connected && server.accepted; }));
+        peer = server.accepted;
+        server.listener->CloseSocket();
+    }
+    void TearDown() override {
+        if (client) client->CloseSocket();
+        if (peer) peer->CloseSocket();
+        SocketTest::TearDown();
+    }
+    // Receives on the peer until it holds at least the given number of bytes.
+    std::string ReceiveOnPeer(std::size_t bytes) {
+        std::string all;
+        peer->events.OnDataArrival = [&](std::int32_t) {
+            Variant chunk;
+            peer->GetData(chunk);
+            all += chunk.Text();
+        };
+        EXPECT_TRUE(PumpUntil([&] { return all.size() >= bytes; }));
+        return all;
+    }
+
+    LoopbackServer server;
+    std::shared_ptr<CSocket> client;
+    std::shared_ptr<CSocket> peer;
+};
+
+TEST_F(ConnectedPair, SendsTextWithProgressThenOneCompletion) {
+    std::vector<std::pair<int, int>> progress;
+    int completions = 0;
+    client->events.OnSendProgress = [&](std::int32_t sent, std::int32_t remaining) { progress.emplace_back(sent, remaining); };
+    client->events.OnSendComplete = [&] { ++completions; };
+    client->SendData(Variant("abc"));
+    EXPECT_EQ(ReceiveOnPeer(3), "abc");
+    ASSERT_TRUE(PumpUntil([&] { return completions > 0; }));
+    EXPECT_THAT(progress, ElementsAre(std::pair{3, 0}));
+    testing::PumpFor(30);
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(ConnectedPair, SendsValueKindsByTheirImages) {
+    client->SendData(Variant(std::int32_t{1}));
+    EXPECT_EQ(ReceiveOnPeer(4), std::string("\x01\x00\x00\x00", 4));
+}
+
+TEST_F(ConnectedPair, LargeSendsGoOutInPartsWithExactlyOneCompletion) {
+    const std::string payload(8 << 20, 'x');
+    std::int64_t sent = 0;
+    int lastRemaining = -1, completions = 0, progressEvents = 0;
+    client->events.OnSendProgress = [&](std::int32_t n, std::int32_t remaining) {
+        sent += n;
+        lastRemaining = remaining;
+        ++progressEvents;
+    };
+    client->events.OnSendComplete = [&] { ++completions; };
+    client->SendData(Variant(payload));
+    EXPECT_EQ(ReceiveOnPeer(payload.size()).size(), payload.size());
+    ASSERT_TRUE(PumpUntil([&] { return completions > 0; }));
+    EXPECT_GT(progressEvents, 1);
+    EXPECT_EQ(sent, static_cast<std::int64_t>(payload.size()));
+    EXPECT_EQ(lastRemaining, 0);
+    testing::PumpFor(30);
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(ConnectedPair, GetDataAndPeekDataWithMaxLenAndKinds) {
+    std::int32_t arrived = 0;
+    peer->events.OnDataArrival = [&](std::int32_t total) { arrived = total; };
+    client->SendData(Variant("Hello world!"));
+    ASSERT_TRUE(PumpUntil([&] { return arrived == 12; }));
+    Variant data;
+    peer->PeekData(data, {}, 5);
+    EXPECT_EQ(data, Variant("Hello"));
+    EXPECT_EQ(peer->BytesReceived(), 12);
+    peer->GetData(data, {}, 5);
+    EXPECT_EQ(data, Variant("Hello"));
+    EXPECT_EQ(peer->BytesReceived(), 7);
+    peer->GetData(data, vbLong, 20);  // more than there is: the whole rest, read as a number
+    EXPECT_EQ(data.Type(), vbLong);
+    EXPECT_EQ(peer->BytesReceived(), 0);
+    peer->GetData(data);
+    EXPECT_EQ(data, Variant(std::string()));
+}
+
+TEST_F(SocketTest, DataQueuedAtCloseArrivesBeforeOnCloseAndIsNotCounted) {
+    // A plain peer sends everything and closes before the client handles anything.
+    const int listening = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ::listen(listening, 1);
+    ::getsockname(listening, reinterpret_cast<sockaddr*>(&address), &length);
+
+    const auto client = CSocket::Create();
+    bool connected = false;
+    std::vector<std::int32_t> totals;
+    std::vector<std::string> events;
+    client->events.OnConnect = [&] { connected = true; };
+    client->events.OnDataArrival = [&](std::int32_t total) {
+        totals.push_back(total);
+        events.push_back("data");
+    };
+    client->events.OnClose = [&] { events.push_back("close"); };
+    // Room in the client's kernel buffer for the whole payload, which takes several reads.
+    client->Bind(0, "127.0.0.1");
+    const int receiveBuffer = 4 << 20;
+    ::setsockopt(platform::DescriptorOf(client->SocketHandle()), SOL_SOCKET, SO_RCVBUF, &receiveBuffer,
+                 sizeof receiveBuffer);
+    client->Connect(Variant("127.0.0.1"), Variant(ntohs(address.sin_port)));
+    ASSERT_TRUE(PumpUntil([&] { return connected; }));
+    const int peer = ::accept(listening, nullptr, nullptr);
+    const std::string payload(1 << 20, 'y');
+    for (std::size_t sent = 0; sent < payload.size();)
+        sent += static_cast<std::size_t>(::send(peer, payload.data() + sent, payload.size() - sent, 0));
+    // Everything has reached the client's kernel before the close.
+    for (int unacknowledged = 1, tries = 0; unacknowledged > 0 && tries < 5000; ++tries) {
+        ::ioctl(peer, SIOCOUTQ, &unacknowledged);
+        if (unacknowledged > 0) ::usleep(1000);
+    }
+    ::close(peer);
+    ::close(listening);
+
+    ASSERT_TRUE(PumpUntil([&] { return !events.empty() && events.back() == "close"; }));
+    EXPECT_GT(totals.size(), 1u);
+    EXPECT_EQ(totals.back(), static_cast<std::int32_t>(payload.size()));
+    // Only the read notification counts; the reads that drain the socket at its close do not.
+    EXPECT_EQ(client->BytesReceived(), totals.front());
+    EXPECT_EQ(std::count(events.begin(), events.end(), "close"), 1);
+    EXPECT_EQ(client->State(), StateClosed);
+    EXPECT_EQ(client->SocketHandle(), -1);
+}
+
+TEST_F(ConnectedPair, BlockingOperations) {
+    // No data: the wait ends false after its time.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(client->aWaitResponse(300));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    // Data arriving ends the wait with true, and the line reads take it.
+    peer->SendData(Variant("first line\r\nsecond"));
+    EXPECT_TRUE(client->aWaitResponse(5000));
+    EXPECT_FALSE(client->Eof());
+    EXPECT_EQ(client->FPeekLine(false), Variant("first line"));
+    EXPECT_EQ(client->FGetLine(false), Variant("first line"));
+    EXPECT_EQ(client->FGetData(false), Variant("second"));
+    EXPECT_TRUE(client->Eof());
+    // Bytes taken by the blocking reads are not handed to GetData as well.
+    Variant rest;
+    client->GetData(rest);
+    EXPECT_EQ(rest, Variant(std::string()));
+    peer->SendData(Variant("later"));
+    EXPECT_EQ(client->FGetData(true), Variant("later"));
+}
+
+TEST_F(ConnectedPair, FSendDataWaitsForTheAnswer) {
+    peer->events.OnDataArrival = [&](std::int32_t) {
+        Variant question;
+        peer->GetData(question);
+        peer->SendData(Variant("re:" + question.Text()));
+    };
+    client->FSendData(Variant("ping"), true);
+    EXPECT_EQ(client->FGetData(false), Variant("re:ping"));
+}
+
+TEST_F(SocketTest, FConnectWaitsForTheConnection) {
+    LoopbackServer server;
+    const auto client = CSocket::Create();
+    client->FConnect(Variant("127.0.0.1"), Variant(server.Port()), true);
+    EXPECT_EQ(client->State(), StateConnected);
+    client->CloseSocket();
+    if (server.accepted) server.accepted->CloseSocket();
+    server.listener->CloseSocket();
+}
+
+TEST_F(SocketTest, SendDataWithoutAStreamSocketIsRefused) {
+    const auto client = CSocket::Create();
+    try {
+        client->SendData(Variant("x"));
+        FAIL() << "sent without a socket";
+    } catch (const SocketError& e) {
+        EXPECT_EQ(e.Number(), 40006);
+        EXPECT_EQ(e.Description(), "Wrong protocol or connection state for the requested transaction or request.");
+        EXPECT_EQ(e.Source(), "CSocket.SendData");
+    }
+}
+
+TEST_F(SocketTest, DatagramsTravelAndReportTheirSender) {
+    const auto receiver = CSocket::Create();
+    receiver->Protocol(ProtocolUdp);
+    receiver->Bind(0, "127.0.0.1");
+    sockaddr_in bound{};
+    socklen_t length = sizeof bound;
+    getsockname(platform::DescriptorOf(receiver->SocketHandle()), reinterpret_cast<sockaddr*>(&bound), &length);
+    Variant got;
+    receiver->events.OnDataArrival = [&](std::int32_t) { receiver->GetData(got); };
+
+    const auto sender = CSocket::Create();
+    sender->Protocol(ProtocolUdp);
+    sender->RemoteHost("127.0.0.1");
+    sender->RemotePort(ntohs(bound.sin_port));
+    int completions = 0;
+    sender->events.OnSendComplete = [&] { ++completions; };
+    sender->SendData(Variant("datagram"));
+    ASSERT_TRUE(PumpUntil([&] { return got == Variant("datagram") && completions == 1; }));
+    EXPECT_EQ(receiver->RemoteHostIP(), "127.0.0.1");
+    EXPECT_EQ(receiver->RemoteHost(), "localhost");
+    receiver->CloseSocket();
+    sender->CloseSocket();
+}
+
+TEST_F(SocketTest, BroadcastPermissionFollowsTheRemoteAddress) {
+    const auto socket = CSocket::Create();
+    socket->Protocol(ProtocolUdp);
+    const auto broadcastOn = [&] {
+        int value = 0;
+        socklen_t length = sizeof value;
+        getsockopt(platform::DescriptorOf(socket->SocketHandle()), SOL_SOCKET, SO_BROADCAST, &value, &length);
+        return value != 0;
+    };
+    // Only the option is set: nothing is ever sent to these addresses.
+    socket->RemoteHost("192.168.1.255");
+    EXPECT_TRUE(broadcastOn());
+    EXPECT_EQ(socket->RemoteHostIP(), "192.168.1.255");
+    socket->RemoteHost("192.168.1.7");
+    EXPECT_FALSE(broadcastOn());
+    socket->RemoteHost("some.name");
+    EXPECT_EQ(socket->RemoteHostIP(), "192.168.1.7");
+    socket->CloseSocket();
+}
+
+}  // namespace
+}  // namespace netpull

@@ -1,0 +1,35 @@
+// A private message queue with hidden windows, as the socket layer uses user32: registered
+// message numbers, windows with a replaceable procedure, posting, and delivery of every
+// message pending at one moment. Messages posted to a destroyed window are dropped.
+#pragma once
+
+#include <string_view>
+
+#include "netpull/socket/platform/win_types.h"
+
+namespace netpull::platform {
+
+// The same name always gives the same number, from 0xC000 up.
+UINT RegisterWindowMessageA(std::string_view name);
+
+// Creates a window of the "STATIC" class, whose own procedure answers every message with 0.
+HWND CreateWindowExA(std::string_view className, std::string_view windowName);
+bool DestroyWindow(HWND window);
+bool IsWindow(HWND window);
+
+// SetWindowLongA(window, GWL_WNDPROC, procedure): returns the previous procedure, or
+// nullptr when the window does not exist.
+WNDPROC SetWindowProcedure(HWND window, WNDPROC procedure);
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Delivers the messages that are pending now, in order; messages posted while they are
+// delivered wait for the next call. Procedures may post, create and destroy windows.
+void DispatchPendingMessages();
+bool HasPendingMessages();
+
+// A descriptor that is readable while messages are pending.
+int MessageWakeDescriptor();
+
+}  // namespace netpull::platform

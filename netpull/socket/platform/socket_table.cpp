@@ -1,0 +1,194 @@
+// The sockets that the stand-in knows, and Windows' rules for posting network events.
+#include "netpull/socket/platform/socket_table.h"
+
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <map>
+
+#include "netpull/socket/platform/errors.h"
+#include "netpull/socket/platform/event_loop.h"
+#include "netpull/socket/platform/message_queue.h"
+
+namespace netpull::platform::table {
+namespace {
+
+struct Record {
+    int descriptor;
+    Phase phase;
+    HWND window = 0;
+    UINT message = 0;
+    long mask = 0;
+    bool readEnabled = true;
+    bool writeEnabled = true;
+    bool acceptEnabled = true;
+    bool closePosted = false;
+    int connectError = 0;  // a failure that connect() met at once
+};
+
+struct Table {
+    std::map<SOCKET, Record> records;
+    SOCKET next = 0x100;
+};
+
+Table& TheTable() {
+    static Table table;
+    return table;
+}
+
+Record* Find(SOCKET s) {
+    const auto found = TheTable().records.find(s);
+    return found == TheTable().records.end() ? nullptr : &found->second;
+}
+
+int WsaErrorFromErrnoOrZero(int errnoValue) { return errnoValue == 0 ? 0 : WsaErrorFromErrno(errnoValue); }
+
+int PendingError(int descriptor) {
+    int error = 0;
+    socklen_t length = sizeof error;
+    getsockopt(descriptor, SOL_SOCKET, SO_ERROR, &error, &length);
+    return error;
+}
+
+bool HasData(int descriptor) {
+    int available = 0;
+    return ioctl(descriptor, FIONREAD, &available) == 0 && available > 0;
+}
+
+void Post(const Record& r, SOCKET s, long event, int error) {
+    if (r.mask & event) PostMessageA(r.window, r.message, static_cast<WPARAM>(s), MakeSelectReply(event, error));
+}
+
+short WantedEvents(const Record& r) {
+    if (r.window == 0 || r.mask == 0) return 0;
+    switch (r.phase) {
+        case Phase::Connecting: return POLLOUT;
+        case Phase::Listening: return r.acceptEnabled ? POLLIN : 0;
+        case Phase::Connected:
+            if (r.closePosted) return 0;
+            return static_cast<short>((r.readEnabled ? POLLIN : 0) | (r.writeEnabled ? POLLOUT : 0) | POLLRDHUP);
+        case Phase::Datagram:
+            return static_cast<short>((r.readEnabled ? POLLIN : 0) | (r.writeEnabled ? POLLOUT : 0));
+        case Phase::Created:
+        case Phase::Failed: break;
+    }
+    return 0;
+}
+
+void OnReady(SOCKET s, short revents);
+
+void UpdateWatch(SOCKET s) {
+    const Record* r = Find(s);
+    if (r == nullptr) return;
+    WatchDescriptor(r->descriptor, WantedEvents(*r), [s](int, short revents) { OnReady(s, revents); });
+}
+
+void ConnectFinished(SOCKET s, Record& r) {
+    const int error = r.connectError != 0 ? r.connectError : WsaErrorFromErrnoOrZero(PendingError(r.descriptor));
+    r.phase = error == 0 ? Phase::Connected : Phase::Failed;
+    r.writeEnabled = error == 0;
+    Post(r, s, FD_CONNECT, error);
+}
+
+void ConnectedReady(SOCKET s, Record& r, short revents) {
+    const bool stream = r.phase == Phase::Connected;
+    if ((revents & POLLIN) && r.readEnabled && (!stream || HasData(r.descriptor))) {
+        r.readEnabled = false;
+        Post(r, s, FD_READ, 0);
+    }
+    if ((revents & POLLOUT) && r.writeEnabled) {
+        r.writeEnabled = false;
+        Post(r, s, FD_WRITE, 0);
+    }
+    if (stream && !r.closePosted && (revents & (POLLRDHUP | POLLHUP | POLLERR))) {
+        r.closePosted = true;
+        // A graceful close reports 0; a reset or an abort its number.
+        Post(r, s, FD_CLOSE, WsaErrorFromErrnoOrZero(PendingError(r.descriptor)));
+    }
+}
+
+void OnReady(SOCKET s, short revents) {
+    Record* r = Find(s);
+    if (r == nullptr) return;
+    switch (r->phase) {
+        case Phase::Connecting: ConnectFinished(s, *r); break;
+        case Phase::Listening:
+            if ((revents & POLLIN) && r->acceptEnabled) {
+                r->acceptEnabled = false;
+                Post(*r, s, FD_ACCEPT, 0);
+            }
+            break;
+        case Phase::Connected:
+        case Phase::Datagram: ConnectedReady(s, *r, revents); break;
+        case Phase::Created:
+        case Phase::Failed: break;
+    }
+    UpdateWatch(s);
+}
+
+}  // namespace
+
+SOCKET Add(int descriptor, Phase phase) {
+    Table& t = TheTable();
+    const SOCKET s = t.next;
+    t.next += 4;
+    t.records.emplace(s, Record{descriptor, phase});
+    return s;
+}
+
+int Remove(SOCKET s) {
+    Record* r = Find(s);
+    if (r == nullptr) return -1;
+    const int descriptor = r->descriptor;
+    UnwatchDescriptor(descriptor);
+    TheTable().records.erase(s);
+    return descriptor;
+}
+
+int Descriptor(SOCKET s) {
+    const Record* r = Find(s);
+    return r == nullptr ? -1 : r->descriptor;
+}
+
+bool IsStream(SOCKET s) {
+    const Record* r = Find(s);
+    return r != nullptr && r->phase != Phase::Datagram;
+}
+
+void SetPhase(SOCKET s, Phase phase) {
+    if (Record* r = Find(s)) {
+        r->phase = phase;
+        UpdateWatch(s);
+    }
+}
+
+void ConnectStarted(SOCKET s, int immediateError) {
+    if (Record* r = Find(s)) {
+        r->connectError = immediateError;
+        SetPhase(s, Phase::Connecting);
+    }
+}
+
+int Select(SOCKET s, HWND window, UINT message, long events) {
+    Record* r = Find(s);
+    if (r == nullptr) {
+        WSASetLastError(WSAENOTSOCK);
+        return SOCKET_ERROR;
+    }
+    r->window = events == 0 ? 0 : window;
+    r->message = message;
+    r->mask = events;
+    UpdateWatch(s);
+    return 0;
+}
+
+void Reenable(SOCKET s, long event) {
+    Record* r = Find(s);
+    if (r == nullptr) return;
+    if (event == FD_READ) r->readEnabled = true;
+    if (event == FD_WRITE) r->writeEnabled = true;
+    if (event == FD_ACCEPT) r->acceptEnabled = true;
+    UpdateWatch(s);
+}
+
+}  // namespace netpull::platform::table

@@ -1,0 +1,61 @@
+// The Windows types and constants that the socket layer is written against, so that the code
+// above this folder reads as it would over Windows Sockets 1.1 and user32.
+#pragma once
+
+#include <cstdint>
+
+namespace netpull::platform {
+
+using HWND = std::int32_t;  // window handle; 0 means none
+using UINT = std::uint32_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+using SOCKET = std::int32_t;  // -1 is INVALID_SOCKET
+using HANDLE = std::int32_t;  // asynchronous request handle; 0 means none
+
+inline constexpr SOCKET INVALID_SOCKET = -1;
+inline constexpr int SOCKET_ERROR = -1;
+
+// Network events of WSAAsyncSelect.
+inline constexpr long FD_READ = 1;
+inline constexpr long FD_WRITE = 2;
+inline constexpr long FD_OOB = 4;
+inline constexpr long FD_ACCEPT = 8;
+inline constexpr long FD_CONNECT = 16;
+inline constexpr long FD_CLOSE = 32;
+
+// Socket options at SOL_SOCKET level, with their Windows numbers.
+inline constexpr int SOL_SOCKET_WIN = 0xFFFF;
+inline constexpr int SO_BROADCAST_WIN = 0x0020;
+inline constexpr int SO_SNDBUF_WIN = 0x1001;
+inline constexpr int SO_RCVBUF_WIN = 0x1002;
+inline constexpr int SO_TYPE_WIN = 0x1008;
+
+inline constexpr int AF_INET_WIN = 2;
+inline constexpr int SOCK_STREAM_WIN = 1;
+inline constexpr int SOCK_DGRAM_WIN = 2;
+inline constexpr int IPPROTO_TCP_WIN = 6;
+inline constexpr int IPPROTO_UDP_WIN = 17;
+
+// Windows Sockets error numbers used by the stand-in itself.
+inline constexpr int WSAEINTR = 10004;
+inline constexpr int WSAEINVAL = 10022;
+inline constexpr int WSAEWOULDBLOCK = 10035;
+inline constexpr int WSAENOTSOCK = 10038;
+inline constexpr int WSAECONNABORTED = 10053;
+inline constexpr int WSAECONNRESET = 10054;
+inline constexpr int WSANOTINITIALISED = 10093;
+inline constexpr int WSAHOST_NOT_FOUND = 11001;
+inline constexpr int WSATRY_AGAIN = 11002;
+inline constexpr int WSANO_RECOVERY = 11003;
+inline constexpr int WSANO_DATA = 11004;
+
+inline constexpr WPARAM LowWord(LPARAM value) { return static_cast<WPARAM>(value) & 0xFFFF; }
+inline constexpr LPARAM MakeSelectReply(long event, int error) {
+    return static_cast<LPARAM>((static_cast<std::uint32_t>(error & 0xFFFF) << 16) |
+                               (static_cast<std::uint32_t>(event) & 0xFFFF));
+}
+
+}  // namespace netpull::platform
