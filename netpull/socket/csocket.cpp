@@ -238,7 +238,7 @@ void CSocket::HandleRead() {
 }
 
 void CSocket::HandleWrite() {
-    if (!SendBuffer_.empty()) return SendBuffered();
+    if (SendStart_ < SendBuffer_.size()) return SendBuffered();
     if (!SendPending_) return;
     SendPending_ = false;
     Raise(events.OnSendComplete);
@@ -275,7 +275,7 @@ void CSocket::HandleClose(platform::SOCKET handle) {
     if (SocketHandle_ != handle) return;
     if (State_ != StateClosing) {
         State_ = StateClosing;
-        if (!SendBuffer_.empty()) SendBuffered();
+        if (SendStart_ < SendBuffer_.size()) SendBuffered();
     }
     if (SocketHandle_ != handle) return;
     DestroySocket();

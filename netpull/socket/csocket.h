@@ -149,7 +149,8 @@ private:
     std::int32_t RemotePort_ = 0;
     platform::SOCKET SocketHandle_ = -1;
     platform::HANDLE ResolveRequest_ = 0;
-    std::string SendBuffer_;
+    std::string SendBuffer_;    // its unsent bytes start at SendStart_
+    std::size_t SendStart_ = 0;  // sent bytes are skipped, not moved, so long sends stay linear
     std::string RecvBuffer_;
     std::int32_t SendBufferSize_ = 0;
     std::int32_t RecvBufferSize_ = 0;

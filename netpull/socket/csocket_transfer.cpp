@@ -32,6 +32,7 @@ void CSocket::SendData(const Variant& varData) {
         throw SocketError(ErrWrongState, "CSocket.SendData", kWrongStateText);
     }
     SendBuffer_ = ToBytes(varData);
+    SendStart_ = 0;
     SendPending_ = true;
     try {
         SendBuffered();
@@ -41,17 +42,18 @@ void CSocket::SendData(const Variant& varData) {
 }
 
 void CSocket::SendBuffered() {
-    const auto length = static_cast<std::int32_t>(SendBuffer_.size());
+    const auto length = static_cast<std::int32_t>(SendBuffer_.size() - SendStart_);
+    const char* unsent = SendBuffer_.data() + SendStart_;
     SendPending_ = true;
     std::int32_t n = 0;
     if (Protocol_ == ProtocolTcp) {
-        n = p::send(SocketHandle_, SendBuffer_.data(), length, 0);
+        n = p::send(SocketHandle_, unsent, length, 0);
     } else if (!RemoteHostIP_.empty()) {
         sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_port = p::HostToNetwork16(static_cast<std::uint16_t>(ms::ToSigned16(RemotePort_)));
         to.sin_addr.s_addr = p::inet_addr(RemoteHostIP_);
-        n = p::sendto(SocketHandle_, SendBuffer_.data(), length, 0, to);
+        n = p::sendto(SocketHandle_, unsent, length, 0, to);
     } else {
         ResolvePurpose_ = 1;
         std::optional<SocketError> error;
@@ -61,32 +63,37 @@ void CSocket::SendBuffered() {
         if (p::WSAGetLastError() == p::WSAEWOULDBLOCK) return;
         throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.SendData");
     }
-    if (n < static_cast<std::int32_t>(SendBuffer_.size())) {
-        SendBuffer_.erase(0, static_cast<std::size_t>(n));
+    if (n < length) {
+        SendStart_ += static_cast<std::size_t>(n);
     } else {
         SendBuffer_.clear();
+        SendStart_ = 0;
         p::PostMessageA(ms::State().SocketWindow, ms::State().SocketMessageId, static_cast<p::WPARAM>(SocketHandle_),
                         p::FD_WRITE);
     }
-    Raise(events.OnSendProgress, n, static_cast<std::int32_t>(SendBuffer_.size()));
+    Raise(events.OnSendProgress, n, static_cast<std::int32_t>(SendBuffer_.size() - SendStart_));
 }
 
 std::int32_t CSocket::RecvToBuffer() {
-    std::string block(static_cast<std::size_t>(std::max(RecvBufferSize_, 1)), '\0');
+    // Reads straight onto the end of the receive buffer: one copy from the kernel, no more.
+    const std::size_t before = RecvBuffer_.size();
+    const auto size = static_cast<std::size_t>(std::max(RecvBufferSize_, 1));
+    RecvBuffer_.resize(before + size);
+    char* block = RecvBuffer_.data() + before;
     std::int32_t n = 0;
     if (Protocol_ != ProtocolTcp) {
         sockaddr_in from{};
-        n = p::recvfrom(SocketHandle_, block.data(), static_cast<std::int32_t>(block.size()), 0, &from);
+        n = p::recvfrom(SocketHandle_, block, static_cast<std::int32_t>(size), 0, &from);
         if (n != -1) {
             RemotePort_ = ms::ToUnsigned16(static_cast<std::int16_t>(p::NetworkToHost16(from.sin_port)));
             RemoteHostIP_ = p::inet_ntoa(from.sin_addr.s_addr);
             RemoteHost_ = p::gethostbyaddr(from.sin_addr.s_addr).value_or(RemoteHostIP_);
         }
     } else {
-        n = p::recv(SocketHandle_, block.data(), static_cast<std::int32_t>(block.size()), 0);
+        n = p::recv(SocketHandle_, block, static_cast<std::int32_t>(size), 0);
     }
+    RecvBuffer_.resize(before + static_cast<std::size_t>(std::max(n, 0)));
     if (n == -1) throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.RecvToBuffer");
-    RecvBuffer_.append(block, 0, static_cast<std::size_t>(n));
     return n;
 }
 
@@ -103,7 +110,8 @@ void CSocket::ExtractReceived(Variant& varData, bool peek, std::optional<std::in
         chunk = peek ? RecvBuffer_ : std::move(RecvBuffer_);
         if (!peek) RecvBuffer_.clear();
     }
-    varData = FromBytes(chunk, varType.value_or(vbString));
+    const int type = varType.value_or(vbString);
+    varData = type == vbString ? Variant(std::move(chunk)) : FromBytes(chunk, type);
     BytesReceived_ = static_cast<std::int32_t>(RecvBuffer_.size());
 }
 

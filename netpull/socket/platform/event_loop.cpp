@@ -2,6 +2,7 @@
 #include "netpull/socket/platform/event_loop.h"
 
 #include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
@@ -14,40 +15,78 @@
 namespace netpull::platform {
 namespace {
 
+void MessagePosted();
+
 struct Watch {
-    short events;
+    short events;         // what poll watches
+    short inEpoll = 0;    // what the epoll set holds for it
     std::shared_ptr<ReadyCallback> callback;
 };
 
 // The poll set is the truth; the epoll set mirrors it only so that one descriptor can tell
-// a host when there is work.
+// a host when there is work. Inside a pump the mirror is brought up to date once, at the
+// end: an event that is disabled and enabled again during one pump costs nothing.
 struct Loop {
     std::map<int, Watch> watches;
     std::function<void()> timerWork;
     std::function<void()> hostPump;
     int epoll = epoll_create1(EPOLL_CLOEXEC);
     int timer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    int wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);  // readable while messages wait
+    bool timerArmed = false;
+    bool wakeSignalled = false;
+    int pumpDepth = 0;
 
     Loop() {
-        AddToEpoll(MessageWakeDescriptor(), EPOLLIN);
+        AddToEpoll(wake, EPOLLIN);
         AddToEpoll(timer, EPOLLIN);
+        SetPostObserver(&MessagePosted);
     }
     ~Loop() {
+        close(wake);
         close(timer);
         close(epoll);
     }
+    void SetWake(bool on) {
+        if (on == wakeSignalled) return;
+        std::uint64_t value = 1;
+        [[maybe_unused]] const auto done = on ? write(wake, &value, sizeof value) : read(wake, &value, sizeof value);
+        wakeSignalled = on;
+    }
+    void SyncEpoll(int descriptor, Watch& watch);
     void AddToEpoll(int descriptor, std::uint32_t events) {
         epoll_event e{};
         e.events = events;
         e.data.fd = descriptor;
-        if (epoll_ctl(epoll, EPOLL_CTL_MOD, descriptor, &e) != 0)
-            epoll_ctl(epoll, EPOLL_CTL_ADD, descriptor, &e);
+        epoll_ctl(epoll, EPOLL_CTL_ADD, descriptor, &e);
     }
 };
 
 Loop& TheLoop() {
     static Loop loop;
     return loop;
+}
+
+// Messages posted outside a pump wake the host at once; inside one, the pump's end does.
+void MessagePosted() {
+    Loop& loop = TheLoop();
+    if (loop.pumpDepth == 0) loop.SetWake(true);
+}
+
+std::uint32_t EpollEvents(short events);
+
+void Loop::SyncEpoll(int descriptor, Watch& watch) {
+    if (watch.inEpoll == watch.events) return;
+    epoll_event e{};
+    e.events = EpollEvents(watch.events);
+    e.data.fd = descriptor;
+    epoll_ctl(epoll, watch.inEpoll == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, descriptor, &e);
+    watch.inEpoll = watch.events;
+}
+
+void SyncAllEpoll() {
+    Loop& loop = TheLoop();
+    for (auto& [descriptor, watch] : loop.watches) loop.SyncEpoll(descriptor, watch);
 }
 
 std::uint32_t EpollEvents(short events) {
@@ -79,13 +118,19 @@ void PollWatches() {
 void WatchDescriptor(int descriptor, short events, ReadyCallback callback) {
     if (events == 0) return UnwatchDescriptor(descriptor);
     Loop& loop = TheLoop();
-    loop.watches[descriptor] = {events, std::make_shared<ReadyCallback>(std::move(callback))};
-    loop.AddToEpoll(descriptor, EpollEvents(events));
+    auto found = loop.watches.find(descriptor);
+    if (found == loop.watches.end())
+        found = loop.watches.emplace(descriptor, Watch{0, 0, std::make_shared<ReadyCallback>(std::move(callback))}).first;
+    found->second.events = events;
+    if (loop.pumpDepth == 0) loop.SyncEpoll(descriptor, found->second);
 }
 
 void UnwatchDescriptor(int descriptor) {
     Loop& loop = TheLoop();
-    if (loop.watches.erase(descriptor) == 1) epoll_ctl(loop.epoll, EPOLL_CTL_DEL, descriptor, nullptr);
+    const auto found = loop.watches.find(descriptor);
+    if (found == loop.watches.end()) return;
+    if (found->second.inEpoll != 0) epoll_ctl(loop.epoll, EPOLL_CTL_DEL, descriptor, nullptr);
+    loop.watches.erase(found);
 }
 
 void SetTimerWork(std::function<void()> work) { TheLoop().timerWork = std::move(work); }
@@ -99,18 +144,26 @@ void ArmTimer(int milliseconds) {
         spec.it_value.tv_nsec = total % 1000000000L;
     }
     timerfd_settime(TheLoop().timer, 0, &spec, nullptr);
+    TheLoop().timerArmed = milliseconds >= 0;
 }
 
 void PumpOnce() {
     Loop& loop = TheLoop();
-    std::uint64_t expirations = 0;
-    [[maybe_unused]] const auto read = ::read(loop.timer, &expirations, sizeof expirations);
+    ++loop.pumpDepth;
+    if (loop.timerArmed) {
+        std::uint64_t expirations = 0;
+        [[maybe_unused]] const auto read = ::read(loop.timer, &expirations, sizeof expirations);
+    }
     PollWatches();
     if (loop.timerWork) {
         const std::function<void()> work = loop.timerWork;
         work();
     }
     DispatchPendingMessages();
+    if (--loop.pumpDepth == 0) {
+        SyncAllEpoll();
+        loop.SetWake(HasPendingMessages());
+    }
 }
 
 void WaitAndPump(int timeoutMs) {

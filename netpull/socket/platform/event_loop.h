@@ -11,8 +11,9 @@ namespace netpull::platform {
 
 using ReadyCallback = std::function<void(int descriptor, short revents)>;
 
-// Watches a descriptor for the poll events given (0 stops watching it). A callback may
-// change any watch, its own included.
+// Watches a descriptor for the poll events given (0 stops watching it). A descriptor keeps the
+// callback it was first watched with until it is unwatched. A callback may change any watch,
+// its own included.
 void WatchDescriptor(int descriptor, short events, ReadyCallback callback);
 void UnwatchDescriptor(int descriptor);
 

@@ -1,9 +1,6 @@
 // A private message queue with hidden windows.
 #include "netpull/socket/platform/message_queue.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -26,20 +23,7 @@ struct Queue {
     std::map<HWND, WNDPROC> windows;
     std::deque<Message> pending;
     HWND nextWindow = 0x10000;
-    int wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-
-    ~Queue() {
-        if (wake >= 0) close(wake);
-    }
-
-    void Signal() {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = write(wake, &one, sizeof one);
-    }
-    void Drain() {
-        std::uint64_t count = 0;
-        [[maybe_unused]] const auto read = ::read(wake, &count, sizeof count);
-    }
+    void (*postObserver)() = nullptr;
 };
 
 Queue& TheQueue() {
@@ -84,8 +68,9 @@ LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wPa
 bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Queue& q = TheQueue();
     if (!q.windows.contains(window)) return false;
-    if (q.pending.empty()) q.Signal();
+    const bool wasEmpty = q.pending.empty();
     q.pending.push_back({window, message, wParam, lParam});
+    if (wasEmpty && q.postObserver != nullptr) q.postObserver();
     return true;
 }
 
@@ -94,7 +79,6 @@ void DispatchPendingMessages() {
     for (std::size_t count = q.pending.size(); count > 0 && !q.pending.empty(); --count) {
         const Message m = q.pending.front();
         q.pending.pop_front();
-        if (q.pending.empty()) q.Drain();
         // The window may have been destroyed since the message was posted, even by the
         // procedure of an earlier message of this round.
         const auto found = q.windows.find(m.window);
@@ -104,6 +88,6 @@ void DispatchPendingMessages() {
 
 bool HasPendingMessages() { return !TheQueue().pending.empty(); }
 
-int MessageWakeDescriptor() { return TheQueue().wake; }
+void SetPostObserver(void (*observer)()) { TheQueue().postObserver = observer; }
 
 }  // namespace netpull::platform

@@ -29,7 +29,7 @@ bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void DispatchPendingMessages();
 bool HasPendingMessages();
 
-// A descriptor that is readable while messages are pending.
-int MessageWakeDescriptor();
+// Called whenever a message is posted to an empty queue, so that the loop can wake its host.
+void SetPostObserver(void (*observer)());
 
 }  // namespace netpull::platform

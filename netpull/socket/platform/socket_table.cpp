@@ -92,7 +92,9 @@ void ConnectFinished(SOCKET s, Record& r) {
 
 void ConnectedReady(SOCKET s, Record& r, short revents) {
     const bool stream = r.phase == Phase::Connected;
-    if ((revents & POLLIN) && r.readEnabled && (!stream || HasData(r.descriptor))) {
+    // Past the peer's close, readable may mean only the end of the stream: ask for data then.
+    const bool peerClosed = (revents & (POLLRDHUP | POLLHUP)) != 0;
+    if ((revents & POLLIN) && r.readEnabled && (!stream || !peerClosed || HasData(r.descriptor))) {
         r.readEnabled = false;
         Post(r, s, FD_READ, 0);
     }
