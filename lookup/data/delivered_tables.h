@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "lookup/data/table_loader.h"
@@ -19,5 +20,21 @@ inline std::string ReadDeliveredTableBytes(const TableFormat& format) {
 inline CommuneTable LoadDeliveredTable(const TableFormat& format) {
     return ParseTable(ReadDeliveredTableBytes(format), format);
 }
+
+// A test fixture that loads both delivered tables once for its whole suite.
+template <typename Base>
+class WithDeliveredTables : public Base {
+protected:
+    static void SetUpTestSuite() {
+        postal_ = std::make_unique<CommuneTable>(LoadDeliveredTable(kPostalCodeTable));
+        names_ = std::make_unique<CommuneTable>(LoadDeliveredTable(kNameTable));
+    }
+    static void TearDownTestSuite() {
+        postal_.reset();
+        names_.reset();
+    }
+    static inline std::unique_ptr<CommuneTable> postal_;
+    static inline std::unique_ptr<CommuneTable> names_;
+};
 
 }  // namespace tarvel::data

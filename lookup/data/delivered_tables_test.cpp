@@ -21,19 +21,7 @@ std::size_t FieldCount(std::string_view record) {
     return count;
 }
 
-class DeliveredTables : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        postal_ = std::make_unique<CommuneTable>(LoadDeliveredTable(kPostalCodeTable));
-        names_ = std::make_unique<CommuneTable>(LoadDeliveredTable(kNameTable));
-    }
-    static void TearDownTestSuite() {
-        postal_.reset();
-        names_.reset();
-    }
-    static inline std::unique_ptr<CommuneTable> postal_;
-    static inline std::unique_ptr<CommuneTable> names_;
-};
+class DeliveredTables : public WithDeliveredTables<::testing::Test> {};
 
 TEST_F(DeliveredTables, HoldTheSameNumberOfRecords) {
     EXPECT_GT(postal_->Count(), 35000u);

@@ -31,19 +31,7 @@ void ExpectEmpty(const SearchResult& result) {
     EXPECT_EQ(result.status, "");
 }
 
-class Searches : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        postal_ = std::make_unique<CommuneTable>(data::LoadDeliveredTable(data::kPostalCodeTable));
-        names_ = std::make_unique<CommuneTable>(data::LoadDeliveredTable(data::kNameTable));
-    }
-    static void TearDownTestSuite() {
-        postal_.reset();
-        names_.reset();
-    }
-    static inline std::unique_ptr<CommuneTable> postal_;
-    static inline std::unique_ptr<CommuneTable> names_;
-};
+class Searches : public data::WithDeliveredTables<::testing::Test> {};
 
 TEST_F(Searches, PostalCodeListsMatchesInTableOrder) {
     const SearchResult r = SearchByPostalCode(*postal_, "01000");

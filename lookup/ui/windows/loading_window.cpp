@@ -27,26 +27,24 @@ data::ResourceReader ReaderOf(platform::Services& services) {
 
 }  // namespace
 
-void LoadingWindow::TimCP_Timer() {
-    TimCP.stop();
+bool LoadingWindow::LoadStep(data::CommuneTable& into, const data::TableFormat& format) {
     try {
-        program_.tables.postal = data::LoadTable(ReaderOf(program_.services), data::kPostalCodeTable);
+        into = data::LoadTable(ReaderOf(program_.services), format);
+        return true;
     } catch (const data::TableError& error) {
         emit loadFailed(QString::fromUtf8(error.what()));
-        return;
+        return false;
     }
-    TimNom.start(kNameDelayMs);
+}
+
+void LoadingWindow::TimCP_Timer() {
+    TimCP.stop();
+    if (LoadStep(program_.tables.postal, data::kPostalCodeTable)) TimNom.start(kNameDelayMs);
 }
 
 void LoadingWindow::TimNom_Timer() {
     TimNom.stop();
-    try {
-        program_.tables.names = data::LoadTable(ReaderOf(program_.services), data::kNameTable);
-    } catch (const data::TableError& error) {
-        emit loadFailed(QString::fromUtf8(error.what()));
-        return;
-    }
-    emit tablesLoaded();
+    if (LoadStep(program_.tables.names, data::kNameTable)) emit tablesLoaded();
 }
 
 }  // namespace tarvel::windows

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "lookup/data/table_loader.h"
 #include "lookup/ui/windows/program.h"
 
 namespace tarvel::windows {
@@ -23,6 +24,8 @@ signals:
 private:
     void TimCP_Timer();
     void TimNom_Timer();
+    // Fills one table; on a damaged table reports it and returns false.
+    bool LoadStep(data::CommuneTable& into, const data::TableFormat& format);
 
     Program& program_;
     QTimer TimCP;
