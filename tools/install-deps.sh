@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build python3
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev libc-ares-dev mingw-w64-tools
+    qt6-base-dev libgl-dev libc-ares-dev mingw-w64-tools nginx-light curl time
 )
 
 missing=()

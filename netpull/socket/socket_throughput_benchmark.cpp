@@ -13,9 +13,14 @@ namespace {
 
 constexpr std::size_t kChunk = 256 * 1024;
 constexpr std::size_t kTotal = 64 * 1024 * 1024;
-// The socket object reads its socket's receive buffer size at a time (64 KiB here); the
-// plain pair reads as much, so the two differ only by what the layer adds.
-constexpr std::size_t kRead = 64 * 1024;
+// The socket object reads its socket's receive buffer size at a time; the plain pair reads as
+// much, so the two differ only by what the layer adds.
+std::size_t ReceiveBufferSize(int descriptor) {
+    int size = 0;
+    socklen_t length = sizeof size;
+    ::getsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &size, &length);
+    return static_cast<std::size_t>(size);
+}
 
 void BM_SendDataGetData(benchmark::State& state) {
     testing::LoopbackServer server;
@@ -60,6 +65,8 @@ void BM_BlockingSendRecv(benchmark::State& state) {
     const int sender = ::socket(AF_INET, SOCK_STREAM, 0);
     ::connect(sender, reinterpret_cast<sockaddr*>(&address), length);
     const int receiver = ::accept(listening, nullptr, nullptr);
+    const std::size_t read = ReceiveBufferSize(receiver);
+    state.counters["read_size"] = static_cast<double>(read);
     const std::string chunk(kChunk, 'n');
     std::string block(kChunk, '\0');
     for (auto _ : state) {
@@ -67,7 +74,7 @@ void BM_BlockingSendRecv(benchmark::State& state) {
             for (std::size_t sent = 0; sent < kChunk;)
                 sent += static_cast<std::size_t>(::send(sender, chunk.data() + sent, kChunk - sent, 0));
             for (std::size_t got = 0; got < kChunk;)
-                got += static_cast<std::size_t>(::recv(receiver, block.data(), std::min(kRead, kChunk - got), 0));
+                got += static_cast<std::size_t>(::recv(receiver, block.data(), std::min(read, kChunk - got), 0));
         }
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTotal));

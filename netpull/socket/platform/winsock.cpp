@@ -202,9 +202,6 @@ int getsockopt(SOCKET s, int level, int option, std::int32_t* value) {
     int result = 0;
     socklen_t length = sizeof result;
     if (::getsockopt(descriptor, SOL_SOCKET, OptionName(option), &result, &length) != 0) return FailWithErrno();
-    // Linux counts the kernel's bookkeeping in the buffer sizes it reports; Windows gives
-    // the usable size.
-    if (option == SO_RCVBUF_WIN || option == SO_SNDBUF_WIN) result /= 2;
     *value = option == SO_TYPE_WIN ? (result == SOCK_STREAM ? SOCK_STREAM_WIN : SOCK_DGRAM_WIN) : result;
     return 0;
 }
