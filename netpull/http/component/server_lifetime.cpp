@@ -1,0 +1,17 @@
+// Whether the library may be unloaded.
+#include "netpull/http/component/server_lifetime.h"
+
+namespace netpull::component {
+namespace {
+
+int liveObjects = 0;
+int serverLocks = 0;
+
+}  // namespace
+
+void ObjectCreated() { ++liveObjects; }
+void ObjectDestroyed() { --liveObjects; }
+void ServerLocked(bool lock) { serverLocks += lock ? 1 : (serverLocks > 0 ? -1 : 0); }
+bool CanUnload() { return liveObjects == 0 && serverLocks == 0; }
+
+}  // namespace netpull::component

@@ -1,0 +1,105 @@
+"""Packs the control library's resources into the blob that the library carries in a section
+of its own: the type library, the two interface GUIDs, the toolbox bitmap and the version block.
+
+Usage: make_resources.py TYPELIB OUTPUT
+
+Blob: "NPRS", a 32-bit count, then per resource its type name (16-bit length and ASCII),
+32-bit id, 16-bit language, 32-bit offset and 32-bit size; the data follow, 4-byte aligned.
+"""
+import struct
+import sys
+import uuid
+
+IID_HTTP = uuid.UUID("1D8BA6EF-4C2E-4B17-8A5B-E26E396D9961")
+SRCIID_HTTP = uuid.UUID("814A05A3-2A5C-402E-A96B-939238AEE801")
+FRENCH = 0x040C
+NEUTRAL = 0
+
+
+def interface_resource(guid: uuid.UUID) -> bytes:
+    return struct.pack("<I", 16) + guid.bytes_le
+
+
+def toolbox_bitmap() -> bytes:
+    """16 x 15, 24 bits, bottom-up: a grey network box with a green light, wired to a line below,
+    on white."""
+    white, grey, dark, green, wire = (255, 255, 255), (160, 160, 160), (64, 64, 64), (0, 200, 0), (0, 0, 0)
+    rows = []  # top to bottom
+    for y in range(15):
+        row = []
+        for x in range(16):
+            colour = white
+            if 2 <= y <= 8 and 2 <= x <= 13:
+                colour = dark if y in (2, 8) or x in (2, 13) else grey
+                if y in (4, 5) and x in (10, 11):
+                    colour = green
+            elif 9 <= y <= 11 and x == 7:
+                colour = wire
+            elif y == 12 and 1 <= x <= 14:
+                colour = wire
+            row.append(colour)
+        rows.append(row)
+    header = struct.pack("<IiiHHIIiiII", 40, 16, 15, 1, 24, 0, 720, 2835, 2835, 0, 0)
+    pixels = b"".join(bytes(c for r, g, b in row for c in (b, g, r)) for row in reversed(rows))
+    assert len(pixels) == 720
+    return header + pixels
+
+
+def utf16z(text: str) -> bytes:
+    return text.encode("utf-16-le") + b"\0\0"
+
+
+def pad4(data: bytes) -> bytes:
+    return data + b"\0" * (-len(data) % 4)
+
+
+def version_node(key: str, value: bytes = b"", children: bytes = b"", text: bool = False) -> bytes:
+    """One node of the version-resource tree: length, value length, type, key, value, children."""
+    head = pad4(struct.pack("<HHH", 0, 0, 0) + utf16z(key))
+    body = pad4(value) + children
+    value_length = len(value) // 2 if text else len(value)
+    node = struct.pack("<HHH", len(head) + len(body), value_length, 1 if text else 0) + head[6:] + body
+    return pad4(node)
+
+
+def version_block() -> bytes:
+    fixed = struct.pack("<13I", 0xFEEF04BD, 0x00010000, 0x00010000, 0, 0x00010000, 0, 0x3F, 0, 0x00040004,
+                        2, 0, 0, 0)
+    strings = [("CompanyName", "Tarvel et Netpull"), ("FileVersion", "1.00"), ("InternalName", "Netpull"),
+               ("OLESelfRegister", ""), ("OriginalFilename", "Netpull.ocx"), ("ProductName", "Netpull"),
+               ("ProductVersion", "1.00")]
+    table = b"".join(version_node(k, utf16z(v), text=True) for k, v in strings)
+    string_info = version_node("StringFileInfo", children=version_node("040C04B0", children=table), text=True)
+    var_info = version_node("VarFileInfo", children=version_node("Translation", struct.pack("<HH", FRENCH, 1200)),
+                            text=True)
+    return version_node("VS_VERSION_INFO", fixed, string_info + var_info)
+
+
+def pack(resources: list) -> bytes:
+    index = b"".join(struct.pack("<H", len(t)) + t.encode("ascii") + struct.pack("<IHII", i, lang, 0, 0)
+                     for t, i, lang, _ in resources)
+    at = len(pad4(b"NPRS" + struct.pack("<I", len(resources)) + index))
+    entries, data = b"", b""
+    for type_name, ident, language, payload in resources:
+        entries += struct.pack("<H", len(type_name)) + type_name.encode("ascii")
+        entries += struct.pack("<IHII", ident, language, at + len(data), len(payload))
+        data += pad4(payload)
+    return pad4(b"NPRS" + struct.pack("<I", len(resources)) + entries) + data
+
+
+def main() -> None:
+    if len(sys.argv) != 3:
+        sys.exit("usage: make_resources.py TYPELIB OUTPUT")
+    with open(sys.argv[1], "rb") as f:
+        typelib = f.read()
+    blob = pack([("TYPELIB", 1, NEUTRAL, typelib),
+                 ("_IID_HTTP", 1, NEUTRAL, interface_resource(IID_HTTP)),
+                 ("_SRCIID_HTTP", 1, NEUTRAL, interface_resource(SRCIID_HTTP)),
+                 ("BITMAP", 30000, NEUTRAL, toolbox_bitmap()),
+                 ("VERSION", 1, FRENCH, version_block())])
+    with open(sys.argv[2], "wb") as f:
+        f.write(blob)
+
+
+if __name__ == "__main__":
+    main()
