@@ -22,13 +22,7 @@ protected:
         SocketTest::SetUp();
         control = std::make_unique<HTTP>();
         control->show();
-        server.onAccepting = [this](CSocket& accepted) {
-            accepted.events.OnDataArrival = [this, &accepted](std::int32_t) {
-                Variant chunk;
-                accepted.GetData(chunk);
-                request += chunk.Text();
-            };
-        };
+        server.RecordRequests(request);
     }
     void TearDown() override {
         control.reset();

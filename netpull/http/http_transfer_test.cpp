@@ -27,13 +27,7 @@ protected:
         char pattern[] = "/tmp/netpull-test-XXXXXX";
         folder = mkdtemp(pattern);
         path = folder + "/download.bin";
-        server.onAccepting = [this](CSocket& accepted) {
-            accepted.events.OnDataArrival = [this, &accepted](std::int32_t) {
-                Variant chunk;
-                accepted.GetData(chunk);
-                request += chunk.Text();
-            };
-        };
+        server.RecordRequests(request);
     }
     void TearDown() override {
         transfer.reset();

@@ -56,6 +56,17 @@ public:
         return ntohs(record.sin_port);
     }
 
+    // Gathers everything each accepted connection receives into text.
+    void RecordRequests(std::string& text) {
+        onAccepting = [&text](CSocket& accepted) {
+            accepted.events.OnDataArrival = [&text, &accepted](std::int32_t) {
+                Variant chunk;
+                accepted.GetData(chunk);
+                text += chunk.Text();
+            };
+        };
+    }
+
     std::shared_ptr<CSocket> listener;
     std::shared_ptr<CSocket> accepted;
     std::function<void(CSocket&)> onAccepting;  // sets up the server side's events

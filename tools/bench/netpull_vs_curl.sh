@@ -7,34 +7,10 @@ set -euo pipefail
 getter=$1
 size_mib=${2:-1024}
 work=$(mktemp -d)
-cleanup() {
-    [ -f "$work/nginx.pid" ] && kill "$(cat "$work/nginx.pid")" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -p "$work/root" "$work/logs" "$work/out"
-chmod 755 "$work" "$work/root"
+source "$(dirname "$0")/serve_with_nginx.sh"
+mkdir -p "$work/out"
 head -c $((size_mib * 1048576)) /dev/urandom > "$work/root/big.bin"
 : > "$work/root/empty.bin"
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat > "$work/nginx.conf" <<CONF
-daemon on;
-pid $work/nginx.pid;
-error_log $work/logs/error.log;
-events {}
-http {
-    access_log off;
-    sendfile on;
-    client_body_temp_path $work/logs;
-    proxy_temp_path $work/logs;
-    fastcgi_temp_path $work/logs;
-    uwsgi_temp_path $work/logs;
-    scgi_temp_path $work/logs;
-    server { listen 127.0.0.1:$port; root $work/root; }
-}
-CONF
-/usr/sbin/nginx -c "$work/nginx.conf" -p "$work"
-sleep 0.3
 url=http://127.0.0.1:$port
 measure() {  # prints "seconds peak_kib"
     /usr/bin/time -f "%e %M" -o "$work/time" "$@" > /dev/null 2>&1

@@ -88,13 +88,7 @@ protected:
         registerServer = reinterpret_cast<Export>(dlsym(library, "DllRegisterServer"));
         unregisterServer = reinterpret_cast<Export>(dlsym(library, "DllUnregisterServer"));
         ASSERT_TRUE(canUnloadNow && getClassObject && registerServer && unregisterServer);
-        server.onAccepting = [this](CSocket& accepted) {
-            accepted.events.OnDataArrival = [this, &accepted](std::int32_t) {
-                Variant chunk;
-                accepted.GetData(chunk);
-                request += chunk.Text();
-            };
-        };
+        server.RecordRequests(request);
     }
     void TearDown() override {
         if (server.accepted) server.accepted->CloseSocket();
