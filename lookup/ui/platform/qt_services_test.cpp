@@ -1,0 +1,49 @@
+// The Qt platform services that tests of the windows replace: the single-instance lock, also
+// after a crashed run, and the resources compiled into a program.
+#include "lookup/ui/platform/qt_services.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+namespace tarvel::platform {
+namespace {
+
+class InstanceLock : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("TMPDIR", folder.path().toLocal8Bit().constData(), 1); }
+    QTemporaryDir folder;
+};
+
+TEST_F(InstanceLock, OnlyTheFirstInstanceRuns) {
+    auto first = std::make_unique<QtServices>();
+    EXPECT_FALSE(first->PreviousInstance());
+    EXPECT_FALSE(first->PreviousInstance());  // asking again changes nothing
+    QtServices second;
+    EXPECT_TRUE(second.PreviousInstance());
+    first.reset();  // the first instance ends
+    EXPECT_FALSE(second.PreviousInstance());
+}
+
+TEST_F(InstanceLock, ALockLeftByACrashedRunDoesNotBlock) {
+    const QString path = QDir(folder.path()).filePath(QStringLiteral("tarvel-%1.lock").arg(getuid()));
+    {
+        // A lock file naming a process that no longer exists, as a crash leaves it.
+        QFile stale(path);
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+        stale.write("999999\ntarvel\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    QtServices services;
+    EXPECT_FALSE(services.PreviousInstance());
+}
+
+TEST(CustomResources, MissingResourceGivesNothing) {
+    QtServices services;
+    EXPECT_FALSE(services.CustomResource(200, "LISTEPARCP").has_value());  // not in this test program
+    EXPECT_FALSE(services.CustomResource(999, "NOTHING").has_value());
+}
+
+}  // namespace
+}  // namespace tarvel::platform
