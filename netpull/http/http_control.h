@@ -72,7 +72,7 @@ private:
     const HTTPtransfer& Current(const char* property) const;
     void SetFitted(QLabel* label, const std::string& text);
 
-    std::shared_ptr<HTTPtransfer> transfer_;  // the member the design calls HTTP
+    std::shared_ptr<HTTPtransfer> transfer_;  // the current transfer, none before Download
 };
 
 }  // namespace netpull::http
