@@ -123,6 +123,7 @@ private:
     void ExtractReceived(Variant& varData, bool peek, std::optional<std::int32_t> varType,
                          std::optional<std::int32_t> maxLen);
     void SendBuffered();
+    void SendFrom(std::string_view unsent, bool held);
     Variant TakeBufferedData(bool wait, bool peek);
     Variant TakeBufferedLine(bool wait, bool peek);
     void ConnectTo(std::uint32_t address);

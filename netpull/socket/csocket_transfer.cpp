@@ -31,40 +31,56 @@ void CSocket::SendData(const Variant& varData) {
     } else if (SocketHandle_ == -1) {
         throw SocketError(ErrWrongState, "CSocket.SendData", kWrongStateText);
     }
-    SendBuffer_ = ToBytes(varData);
+    // Text goes out straight from the caller's value; only what the socket does not take at
+    // once is copied into the send buffer.
+    const std::string* text = varData.Get<std::string>();
+    const std::string image = text == nullptr ? ToBytes(varData) : std::string();
+    SendBuffer_.clear();
     SendStart_ = 0;
     SendPending_ = true;
     try {
-        SendBuffered();
+        SendFrom(text != nullptr ? std::string_view(*text) : std::string_view(image), false);
     } catch (const SocketError&) {
         // Send failures end the call silently; the connection reports them itself.
     }
 }
 
-void CSocket::SendBuffered() {
-    const auto length = static_cast<std::int32_t>(SendBuffer_.size() - SendStart_);
-    const char* unsent = SendBuffer_.data() + SendStart_;
+void CSocket::SendBuffered() { SendFrom(std::string_view(SendBuffer_).substr(SendStart_), true); }
+
+// Sends what the socket takes of the unsent bytes, which are the send buffer's tail (held) or
+// the caller's; the rest stays in the send buffer for the next write notification.
+void CSocket::SendFrom(std::string_view unsent, bool held) {
+    const auto keepFrom = [&](std::size_t sent) {
+        if (held) {
+            SendStart_ += sent;
+        } else {
+            SendBuffer_.assign(unsent.substr(sent));
+            SendStart_ = 0;
+        }
+    };
+    const auto length = static_cast<std::int32_t>(unsent.size());
     SendPending_ = true;
     std::int32_t n = 0;
     if (Protocol_ == ProtocolTcp) {
-        n = p::send(SocketHandle_, unsent, length, 0);
+        n = p::send(SocketHandle_, unsent.data(), length, 0);
     } else if (!RemoteHostIP_.empty()) {
         sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_port = p::HostToNetwork16(static_cast<std::uint16_t>(ms::ToSigned16(RemotePort_)));
         to.sin_addr.s_addr = p::inet_addr(RemoteHostIP_);
-        n = p::sendto(SocketHandle_, unsent, length, 0, to);
+        n = p::sendto(SocketHandle_, unsent.data(), length, 0, to);
     } else {
         ResolvePurpose_ = 1;
         std::optional<SocketError> error;
         ResolveRequest_ = ms::ResolveHost(RemoteHost_, identity_, error);
     }
     if (n == -1) {
-        if (p::WSAGetLastError() == p::WSAEWOULDBLOCK) return;
-        throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.SendData");
+        if (p::WSAGetLastError() != p::WSAEWOULDBLOCK)
+            throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.SendData");
+        return keepFrom(0);
     }
     if (n < length) {
-        SendStart_ += static_cast<std::size_t>(n);
+        keepFrom(static_cast<std::size_t>(n));
     } else {
         SendBuffer_.clear();
         SendStart_ = 0;

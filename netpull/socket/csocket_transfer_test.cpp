@@ -237,6 +237,30 @@ TEST_F(SocketTest, DatagramsTravelAndReportTheirSender) {
     sender->CloseSocket();
 }
 
+TEST_F(SocketTest, ADatagramToANameWaitsForTheResolution) {
+    const auto receiver = CSocket::Create();
+    receiver->Protocol(ProtocolUdp);
+    receiver->Bind(0, "127.0.0.1");
+    sockaddr_in bound{};
+    socklen_t length = sizeof bound;
+    getsockname(platform::DescriptorOf(receiver->SocketHandle()), reinterpret_cast<sockaddr*>(&bound), &length);
+    Variant got;
+    receiver->events.OnDataArrival = [&](std::int32_t) { receiver->GetData(got); };
+
+    const auto sender = CSocket::Create();
+    sender->Protocol(ProtocolUdp);
+    sender->RemoteHost("localhost");
+    sender->RemotePort(ntohs(bound.sin_port));
+    std::vector<std::pair<int, int>> progress;
+    sender->events.OnSendProgress = [&](std::int32_t sent, std::int32_t remaining) { progress.emplace_back(sent, remaining); };
+    sender->SendData(Variant("resolved first"));
+    ASSERT_TRUE(PumpUntil([&] { return got == Variant("resolved first"); }));
+    EXPECT_THAT(progress, ElementsAre(std::pair{0, 14}, std::pair{14, 0}));
+    EXPECT_EQ(sender->RemoteHostIP(), "127.0.0.1");
+    receiver->CloseSocket();
+    sender->CloseSocket();
+}
+
 TEST_F(SocketTest, BroadcastPermissionFollowsTheRemoteAddress) {
     const auto socket = CSocket::Create();
     socket->Protocol(ProtocolUdp);
