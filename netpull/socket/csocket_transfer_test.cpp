@@ -213,51 +213,53 @@ TEST_F(SocketTest, SendDataWithoutAStreamSocketIsRefused) {
     }
 }
 
-TEST_F(SocketTest, DatagramsTravelAndReportTheirSender) {
-    const auto receiver = CSocket::Create();
-    receiver->Protocol(ProtocolUdp);
-    receiver->Bind(0, "127.0.0.1");
-    sockaddr_in bound{};
-    socklen_t length = sizeof bound;
-    getsockname(platform::DescriptorOf(receiver->SocketHandle()), reinterpret_cast<sockaddr*>(&bound), &length);
+// A datagram object bound to a loopback port, keeping the last datagram it received.
+struct DatagramReceiver {
+    DatagramReceiver() {
+        socket->Protocol(ProtocolUdp);
+        socket->Bind(0, "127.0.0.1");
+        socket->events.OnDataArrival = [this](std::int32_t) { socket->GetData(got); };
+    }
+    ~DatagramReceiver() { socket->CloseSocket(); }
+    std::int32_t Port() const {
+        sockaddr_in bound{};
+        socklen_t length = sizeof bound;
+        getsockname(platform::DescriptorOf(socket->SocketHandle()), reinterpret_cast<sockaddr*>(&bound), &length);
+        return ntohs(bound.sin_port);
+    }
+    std::shared_ptr<CSocket> socket = CSocket::Create();
     Variant got;
-    receiver->events.OnDataArrival = [&](std::int32_t) { receiver->GetData(got); };
+};
+
+TEST_F(SocketTest, DatagramsTravelAndReportTheirSender) {
+    DatagramReceiver receiver;
 
     const auto sender = CSocket::Create();
     sender->Protocol(ProtocolUdp);
     sender->RemoteHost("127.0.0.1");
-    sender->RemotePort(ntohs(bound.sin_port));
+    sender->RemotePort(receiver.Port());
     int completions = 0;
     sender->events.OnSendComplete = [&] { ++completions; };
     sender->SendData(Variant("datagram"));
-    ASSERT_TRUE(PumpUntil([&] { return got == Variant("datagram") && completions == 1; }));
-    EXPECT_EQ(receiver->RemoteHostIP(), "127.0.0.1");
-    EXPECT_EQ(receiver->RemoteHost(), "localhost");
-    receiver->CloseSocket();
+    ASSERT_TRUE(PumpUntil([&] { return receiver.got == Variant("datagram") && completions == 1; }));
+    EXPECT_EQ(receiver.socket->RemoteHostIP(), "127.0.0.1");
+    EXPECT_EQ(receiver.socket->RemoteHost(), "localhost");
     sender->CloseSocket();
 }
 
 TEST_F(SocketTest, ADatagramToANameWaitsForTheResolution) {
-    const auto receiver = CSocket::Create();
-    receiver->Protocol(ProtocolUdp);
-    receiver->Bind(0, "127.0.0.1");
-    sockaddr_in bound{};
-    socklen_t length = sizeof bound;
-    getsockname(platform::DescriptorOf(receiver->SocketHandle()), reinterpret_cast<sockaddr*>(&bound), &length);
-    Variant got;
-    receiver->events.OnDataArrival = [&](std::int32_t) { receiver->GetData(got); };
+    DatagramReceiver receiver;
 
     const auto sender = CSocket::Create();
     sender->Protocol(ProtocolUdp);
     sender->RemoteHost("localhost");
-    sender->RemotePort(ntohs(bound.sin_port));
+    sender->RemotePort(receiver.Port());
     std::vector<std::pair<int, int>> progress;
     sender->events.OnSendProgress = [&](std::int32_t sent, std::int32_t remaining) { progress.emplace_back(sent, remaining); };
     sender->SendData(Variant("resolved first"));
-    ASSERT_TRUE(PumpUntil([&] { return got == Variant("resolved first"); }));
+    ASSERT_TRUE(PumpUntil([&] { return receiver.got == Variant("resolved first"); }));
     EXPECT_THAT(progress, ElementsAre(std::pair{0, 14}, std::pair{14, 0}));
     EXPECT_EQ(sender->RemoteHostIP(), "127.0.0.1");
-    receiver->CloseSocket();
     sender->CloseSocket();
 }
 
