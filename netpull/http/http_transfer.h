@@ -15,6 +15,7 @@
 #include "netpull/http/output_file.h"
 #include "netpull/http/response_header.h"
 #include "netpull/socket/csocket.h"
+#include "netpull/socket/platform/win_types.h"
 
 namespace netpull::http {
 
@@ -23,6 +24,7 @@ inline constexpr std::int32_t kConnectionLost = 1;
 inline constexpr std::int32_t kHeaderTooLarge = 2;
 inline constexpr std::int32_t kBadStatusLine = 3;
 inline constexpr std::int32_t kBadChunkedBody = 4;
+inline constexpr std::int32_t kBadContentLength = 5;
 inline constexpr std::int32_t kFileError = 75;  // "Path/File access error", as hosts know it
 
 class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
@@ -61,7 +63,13 @@ private:
     void HeaderArrival(std::string_view arrival);
     bool StartBody(const ResponseHeader& header);
     void BodyArrival(std::string_view bytes, bool countSpeed);
+    bool BodyComplete() const;
+    void Finish();
     void Fail(std::int32_t number, const std::string& description);
+    void StartTimeoutTimer();
+    void StopTimeoutTimer();
+    void CheckTimeout();
+    static void TimeoutTimerProc(platform::HWND, platform::UINT, platform::UINT_PTR timer, platform::DWORD);
     bool Raised(std::uint64_t generation) const { return generation != generation_; }
 
     std::string hostName_;
@@ -79,6 +87,9 @@ private:
     std::int64_t windowBytes_ = 0;
     std::int64_t bytesPerSecond_ = 0;
     std::shared_ptr<CSocket> Socket;
+    bool connected_ = false;            // the connection is up: the silence limit applies
+    std::uint32_t lastActivity_ = 0;    // tick count of the start, the connection or the last byte
+    platform::UINT_PTR timeoutTimer_ = 0;
     // Changes whenever the transfer is reset, so that a step after an event can tell that a
     // handler cancelled or restarted the transfer meanwhile.
     std::uint64_t generation_ = 0;
@@ -92,7 +103,15 @@ struct HostAndPort {
 };
 HostAndPort HostOfUrl(const std::string& rewrittenUrl);
 
+// The request target of a URL as the caller gave it: its path and query ("/" without a path),
+// with "\" read as "/", without scheme, host or fragment; bytes a request line cannot carry
+// are percent-encoded.
+std::string RequestTarget(const std::string& requestUrl);
+
+// The Host field's value: the host, and ":port" when the port is not 80.
+std::string HostField(const HostAndPort& target);
+
 // The request text sent when the connection is up.
-std::string RequestText(const std::string& requestUrl, const std::string& localIp, const std::string& remoteHost);
+std::string RequestText(const std::string& target, const std::string& localIp, const std::string& hostField);
 
 }  // namespace netpull::http

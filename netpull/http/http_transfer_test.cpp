@@ -5,10 +5,13 @@
 #include <stdlib.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "netpull/http/http_transfer.h"
+#include "netpull/http/transfer_timeouts.h"
 #include "netpull/socket/socket_test_support.h"
 
 namespace netpull::http {
@@ -30,6 +33,7 @@ protected:
         server.RecordRequests(request);
     }
     void TearDown() override {
+        SetTransferTimeoutsForTesting({});
         transfer.reset();
         if (server.accepted) server.accepted->CloseSocket();
         server.listener->CloseSocket();
@@ -81,6 +85,14 @@ protected:
         return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
     bool FileExists() const { return std::filesystem::exists(path); }
+    std::vector<std::string> FolderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Shortens the limits on silence for one test.
+    void ShortTimeouts() { SetTransferTimeoutsForTesting({300, 300}); }
 
     netpull::testing::LoopbackServer server;
     std::string folder, path, request;
@@ -90,7 +102,7 @@ protected:
 
 TEST_F(TransferTest, SendsTheRequestToThePortOfTheUrl) {
     Start();
-    EXPECT_EQ(request, RequestText(Url(), "127.0.0.1", "127.0.0.1"));
+    EXPECT_EQ(request, RequestText("/file", "127.0.0.1", "127.0.0.1:" + std::to_string(server.Port())));
     EXPECT_EQ(transfer->URL(), Url());
     EXPECT_EQ(transfer->SaveAs(), path);
 }
@@ -119,10 +131,8 @@ TEST_F(TransferTest, HeaderInThreeArrivals) {
     Send("HTTP/1.1 200 OK\r\n");
     Send("Content-Length: 100\r\n");
     Send("\r\n" + std::string(100, 'b'));
-    EXPECT_THAT(log, ElementsAre("Progress 0 0", "Progress 0 0"));
+    EXPECT_THAT(log, ElementsAre("Progress 0 0", "Progress 0 0", "Downloaded"));
     EXPECT_EQ(transfer->DownloadedBytes(), 100);
-    EXPECT_EQ(transfer->TotalBytes(), 100);
-    CloseAndWait();
     EXPECT_EQ(FileBytes(), std::string(100, 'b'));
 }
 
@@ -168,7 +178,21 @@ INSTANTIATE_TEST_SUITE_P(Transfer, FailedStatusTest,
                                            FailedStatus{"HTTP/1.1 301 Moved", "Error 301 server error"},
                                            FailedStatus{"HTTP/1.0 500 Oops", "Error 500 server error"},
                                            FailedStatus{"HTTP/1.1 OK", "Error 3 malformed status line"},
-                                           FailedStatus{"HTTP/1.1", "Error 3 malformed status line"}));
+                                           FailedStatus{"HTTP/1.1", "Error 3 malformed status line"},
+                                           FailedStatus{"FOO BAR", "Error 3 malformed status line"},
+                                           FailedStatus{"ICY 200 OK", "Error 3 malformed status line"},
+                                           FailedStatus{"HTTP/2 200", "Error 3 malformed status line"},
+                                           FailedStatus{"Server: no status line", "Error 3 malformed status line"},
+                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: 1000x",
+                                                        "Error 5 malformed content length"},
+                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: -5",
+                                                        "Error 5 malformed content length"},
+                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: +10",
+                                                        "Error 5 malformed content length"},
+                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999",
+                                                        "Error 5 malformed content length"},
+                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: 10",
+                                                        "Error 5 malformed content length"}));
 
 TEST_F(TransferTest, StatusTwoHundredOnHttp10IsSaved) {
     Start();
@@ -178,11 +202,14 @@ TEST_F(TransferTest, StatusTwoHundredOnHttp10IsSaved) {
     EXPECT_EQ(FileBytes(), "old style");
 }
 
-TEST_F(TransferTest, ShortBodyIsAnErrorWithoutDownloaded) {
+TEST_F(TransferTest, ShortBodyIsAnErrorThatLeavesTheOldFile) {
+    std::ofstream(path) << "old";
     Start();
     Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(500, 's'));
     CloseAndWait();
     EXPECT_THAT(log, ElementsAre("Error 1 connection lost"));
+    EXPECT_EQ(FileBytes(), "old");
+    EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
 }
 
 TEST_F(TransferTest, CloseBeforeTheHeaderEnd) {
@@ -328,6 +355,161 @@ TEST_F(TransferTest, HandlersMayCancelRestartOrDropTheTransfer) {
         if (transfer) transfer->Cancel();
         server.accepted.reset();
     }
+}
+
+TEST_F(TransferTest, InterimResponsesArePassedOver) {
+    Start();
+    Send("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: </a.css>\r\n\r\n");
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nbody");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }));
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(FileBytes(), "body");
+}
+
+TEST_F(TransferTest, AnHttp09BodyIsRefusedBeforeItsEnd) {
+    std::ofstream(path) << "old";
+    Start();
+    Send("<html><body>no header at all");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }));
+    EXPECT_THAT(log, ElementsAre("Error 3 malformed status line"));
+    EXPECT_EQ(FileBytes(), "old");
+}
+
+// A server that ignores "Connection: Close" and sends more than it announced: the download
+// ends at the announced length, at once, with exactly those bytes.
+TEST_F(TransferTest, EndsAtContentLengthWithoutWaitingForTheClose) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nabc");
+    Send("defEXTRA BYTES");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 1000));
+    EXPECT_THAT(log, ElementsAre("Progress 6 6", "Downloaded"));
+    EXPECT_EQ(FileBytes(), "abcdef");
+    EXPECT_EQ(transfer->DownloadedBytes(), 6);
+}
+
+TEST_F(TransferTest, ABodyInTheHeaderArrivalEndsAtOnce) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 1000));
+    EXPECT_THAT(log, ElementsAre("Downloaded"));
+    EXPECT_TRUE(FileExists());
+    EXPECT_EQ(FileBytes(), "");
+}
+
+TEST_F(TransferTest, EndsAtTheLastChunkWithoutWaitingForTheClose) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n");
+    Send("0\r\n\r\ntrailing garbage");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 1000));
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(FileBytes(), "abc");
+}
+
+TEST_F(TransferTest, ASilentServerTimesOut) {
+    ShortTimeouts();
+    std::ofstream(path) << "old";
+    for (const bool afterHeader : {false, true}) {
+        log.clear();
+        request.clear();
+        Start();
+        if (afterHeader) Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nfirst bytes");
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 3000)) << afterHeader;
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+        EXPECT_EQ(log.back(), "Error 10060 Connection timed out.") << afterHeader;
+        PumpFor(400);
+        EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& e) { return e.starts_with("Error"); }), 1);
+        EXPECT_EQ(FileBytes(), "old");
+        server.accepted->CloseSocket();
+        server.accepted.reset();
+    }
+}
+
+TEST_F(TransferTest, ADripKeepsTheDownloadAlive) {
+    SetTransferTimeoutsForTesting({300, 300});
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n");
+    for (int i = 0; i < 8; ++i) {
+        server.accepted->SendData(Variant(std::string(1, 'd')));
+        PumpFor(100);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }));
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(FileBytes(), "dddddddd");
+}
+
+// Resolution that never ends: the name is asked of a server that reads and never answers.
+TEST_F(TransferTest, ResolvingAndConnectingHaveTheirOwnLimit) {
+    SetTransferTimeoutsForTesting({300, 60000});
+    const int silent = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    platform::UseNameServers("127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
+    transfer = HTTPtransfer::Create();
+    transfer->events.Error = [this](std::int32_t number, const std::string& description) {
+        log.push_back("Error " + std::to_string(number) + " " + description);
+    };
+    std::string url = "http://no-such-host.invalid/file";
+    transfer->Download(url, path);
+    EXPECT_TRUE(PumpUntil([&] { return Ended(); }, 3000));
+    EXPECT_THAT(log, ElementsAre("Error 10060 Connection timed out."));
+    ::close(silent);
+    platform::UseNameServers("127.0.0.1:9");
+}
+
+TEST_F(TransferTest, ErrorsLeaveNoTemporaryFileBehind) {
+    std::ofstream(path) << "old";
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial");
+    EXPECT_EQ(FolderEntries().size(), 2u) << "the body goes to a file of its own";
+    ResetConnection();
+    EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
+    EXPECT_EQ(FileBytes(), "old");
+}
+
+TEST_F(TransferTest, CancelKeepsTheBytesWrittenSoFar) {
+    std::ofstream(path) << "old";
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial");
+    transfer->Cancel();
+    PumpFor(30);
+    EXPECT_EQ(FileBytes(), "partial");
+    EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
+}
+
+// Two transfers to one path, their bodies interleaved arrival by arrival: the path ends with
+// one of them whole.
+TEST_F(TransferTest, TwoDownloadsToOnePathNeverInterleave) {
+    std::vector<std::shared_ptr<CSocket>> sides;
+    server.onAccepting = [&](CSocket& accepted) { accepted.events.OnDataArrival = [](std::int32_t) {}; };
+    server.listener->events.OnConnectionRequest = [&](std::int32_t requestID) {
+        sides.push_back(CSocket::Create());
+        sides.back()->Accept(requestID);
+    };
+    std::vector<std::shared_ptr<HTTPtransfer>> transfers;
+    int downloaded = 0;
+    for (int i = 0; i < 2; ++i) {
+        transfers.push_back(HTTPtransfer::Create());
+        transfers.back()->events.Downloaded = [&] { ++downloaded; };
+        std::string url = Url();
+        transfers.back()->Download(url, path);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return sides.size() == 2; }));
+    PumpFor(50);
+    for (auto& side : sides) side->SendData(Variant(std::string("HTTP/1.1 200 OK\r\nContent-Length: 6000\r\n\r\n")));
+    for (int part = 0; part < 3; ++part) {
+        for (std::size_t i = 0; i < sides.size(); ++i) sides[i]->SendData(Variant(std::string(2000, 'A' + i)));
+        PumpFor(30);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return downloaded == 2; }));
+    const std::string bytes = FileBytes();
+    EXPECT_TRUE(bytes == std::string(6000, 'A') || bytes == std::string(6000, 'B'));
+    EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
+    for (auto& side : sides) side->CloseSocket();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The file a download writes: created (or truncated) at the save path once the response is
-// known to be good, then appended to; failures carry the system's reason.
+// The file a download writes. The body goes to a temporary file beside the save path, which
+// takes the save path's place in one step when the download is kept; a download that fails
+// leaves whatever stood at the save path as it was. Failures carry the system's reason.
 #pragma once
 
 #include <string>
@@ -10,18 +11,21 @@ namespace netpull::http {
 class OutputFile {
 public:
     OutputFile() = default;
-    ~OutputFile();
+    ~OutputFile();  // an open file that was not kept is removed
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Both return an empty text on success, else the system's reason.
-    std::string Create(const std::string& path);
+    // Each returns an empty text on success, else the system's reason.
+    std::string Create(const std::string& savePath);  // the temporary file, in the same folder
     std::string Write(std::string_view bytes);
-    void Close();
+    std::string Keep();  // closes the file and renames it over the save path
+    void Discard();      // closes and removes the temporary file
     bool IsOpen() const { return descriptor_ >= 0; }
 
 private:
     int descriptor_ = -1;
+    std::string savePath_;
+    std::string temporaryPath_;
 };
 
 }  // namespace netpull::http

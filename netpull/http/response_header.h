@@ -17,11 +17,12 @@ class HeaderGatherer {
 public:
     enum class State { Gathering, Complete, TooLarge };
 
-    // Adds one arrival. Once complete, Body() holds the bytes that followed the header end
-    // in that arrival.
+    // Adds one arrival. Once complete, TakeBody() gives the bytes that followed the header end.
     State Add(std::string_view arrival);
     const std::string& Text() const { return text_; }  // the header without its blank line
     std::string TakeBody() { return std::move(body_); }
+    // Drops a complete interim header and goes on gathering the next one from what followed it.
+    State NextHeader();
 
 private:
     std::string text_;
@@ -30,11 +31,21 @@ private:
 };
 
 struct ResponseHeader {
-    bool statusLineSeen = false;        // a line starting with HTTP/1.x
-    std::optional<int> status;          // its status code, when it is a number
+    // The first line is "HTTP/1." and a digit, a space and a three-digit status.
+    bool statusLineValid = false;
+    int status = 0;
     std::optional<std::int64_t> contentLength;
-    bool chunked = false;               // Transfer-Encoding ends with chunked
+    bool contentLengthValid = true;  // false for a value that is no number, or two different ones
+    bool chunked = false;            // Transfer-Encoding ends with chunked
+
+    // "100 Continue", "103 Early Hints": another header follows. 101 is not interim here:
+    // no upgrade was asked for.
+    bool Interim() const { return statusLineValid && status >= 100 && status < 200 && status != 101; }
 };
+
+// False once the first bytes of a response can no longer begin a valid status line, so that a
+// response that is not HTTP/1.x is refused without waiting for its end.
+bool MayBeginStatusLine(std::string_view gathered);
 
 // Header names are compared without regard to case or to spaces around the colon.
 ResponseHeader ParseResponseHeader(std::string_view text);

@@ -11,6 +11,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: netpull-get URL FILE\n");
         return 2;
     }
+    // One line per event, out as it happens, for scripts that watch the download.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     netpull::http::HTTP control;

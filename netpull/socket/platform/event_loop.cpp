@@ -6,8 +6,10 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "netpull/socket/platform/message_queue.h"
@@ -26,8 +28,19 @@ struct Watch {
 // The poll set is the truth; the epoll set mirrors it only so that one descriptor can tell
 // a host when there is work. Inside a pump the mirror is brought up to date once, at the
 // end: an event that is disabled and enabled again during one pump costs nothing.
+using Clock = std::chrono::steady_clock;
+
+struct Timer {
+    std::chrono::milliseconds interval;
+    Clock::time_point due;
+    TIMERPROC procedure;
+};
+
 struct Loop {
     std::map<int, Watch> watches;
+    std::map<UINT_PTR, Timer> timers;
+    UINT_PTR nextTimer = 1;
+    std::optional<Clock::time_point> timerWorkDue;
     std::function<void()> timerWork;
     std::function<void()> hostPump;
     int epoll = epoll_create1(EPOLL_CLOEXEC);
@@ -135,17 +148,73 @@ void UnwatchDescriptor(int descriptor) {
 
 void SetTimerWork(std::function<void()> work) { TheLoop().timerWork = std::move(work); }
 
-void ArmTimer(int milliseconds) {
+// The loop's timer descriptor fires at the earliest of the timer work's wake-up and the timers.
+void RearmTimerDescriptor() {
+    Loop& loop = TheLoop();
+    std::optional<Clock::time_point> due = loop.timerWorkDue;
+    for (const auto& [id, timer] : loop.timers)
+        if (!due || timer.due < *due) due = timer.due;
     itimerspec spec{};
-    if (milliseconds >= 0) {
+    if (due) {
+        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(*due - Clock::now()).count();
         // A zero value would disarm the timer: wake after at least one microsecond.
-        const long total = static_cast<long>(milliseconds) * 1000000L + 1000L;
+        const long total = std::max<long>(static_cast<long>(wait), 1000L);
         spec.it_value.tv_sec = total / 1000000000L;
         spec.it_value.tv_nsec = total % 1000000000L;
     }
-    timerfd_settime(TheLoop().timer, 0, &spec, nullptr);
-    TheLoop().timerArmed = milliseconds >= 0;
+    timerfd_settime(loop.timer, 0, &spec, nullptr);
+    loop.timerArmed = due.has_value();
 }
+
+void ArmTimer(int milliseconds) {
+    Loop& loop = TheLoop();
+    if (milliseconds >= 0) loop.timerWorkDue = Clock::now() + std::chrono::milliseconds(milliseconds);
+    else loop.timerWorkDue.reset();
+    RearmTimerDescriptor();
+}
+
+UINT_PTR SetTimer(HWND, UINT_PTR, UINT elapse, TIMERPROC procedure) {
+    if (procedure == nullptr) return 0;
+    Loop& loop = TheLoop();
+    const UINT_PTR id = loop.nextTimer++;
+    const std::chrono::milliseconds interval(std::max<UINT>(elapse, 10));
+    loop.timers.emplace(id, Timer{interval, Clock::now() + interval, procedure});
+    RearmTimerDescriptor();
+    return id;
+}
+
+BOOL KillTimer(HWND, UINT_PTR idEvent) {
+    const bool killed = TheLoop().timers.erase(idEvent) == 1;
+    if (killed) RearmTimerDescriptor();
+    return killed ? 1 : 0;
+}
+
+namespace {
+
+std::uint32_t TickCount() {
+    const auto now = Clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+// Runs the timers that are due and re-arms the timer descriptor after them.
+void RunDueTimers() {
+    Loop& loop = TheLoop();
+    const Clock::time_point now = Clock::now();
+    std::vector<UINT_PTR> due;
+    for (const auto& [id, timer] : loop.timers)
+        if (timer.due <= now) due.push_back(id);
+    if (due.empty()) return;
+    for (const UINT_PTR id : due) {
+        // An earlier procedure may have killed this timer.
+        const auto found = loop.timers.find(id);
+        if (found == loop.timers.end()) continue;
+        found->second.due = now + found->second.interval;
+        found->second.procedure(0, WM_TIMER, id, TickCount());
+    }
+    RearmTimerDescriptor();
+}
+
+}  // namespace
 
 void PumpOnce() {
     Loop& loop = TheLoop();
@@ -159,11 +228,26 @@ void PumpOnce() {
         const std::function<void()> work = loop.timerWork;
         work();
     }
+    RunDueTimers();
     DispatchPendingMessages();
     if (--loop.pumpDepth == 0) {
         SyncAllEpoll();
         loop.SetWake(HasPendingMessages());
     }
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
+    Loop& loop = TheLoop();
+    // Inside a pump, posted messages do not signal the wake-up and the mirror lags: look at the
+    // queue itself and bring the mirror up to date before waiting.
+    if (HasPendingMessages()) return WAIT_OBJECT_0 + count;
+    SyncAllEpoll();
+    int timeout = milliseconds == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(milliseconds, 0x7FFFFFFF));
+    // A host's own input does not come through this loop: wake often enough to serve it.
+    constexpr int kHostInputWait = 20;
+    if (loop.hostPump && (timeout < 0 || timeout > kHostInputWait)) timeout = kHostInputWait;
+    epoll_event event{};
+    return epoll_wait(loop.epoll, &event, 1, timeout) > 0 ? WAIT_OBJECT_0 + count : WAIT_TIMEOUT;
 }
 
 void WaitAndPump(int timeoutMs) {

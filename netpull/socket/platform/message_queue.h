@@ -29,6 +29,17 @@ bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void DispatchPendingMessages();
 bool HasPendingMessages();
 
+// Timers without a window: SetTimer(0, 0, elapse, procedure) returns a new timer number, and
+// the procedure is called with it every elapse milliseconds from inside the loop's pumps
+// until KillTimer. A procedure may kill or set any timer, its own included.
+UINT_PTR SetTimer(HWND window, UINT_PTR idEvent, UINT elapse, TIMERPROC procedure);
+BOOL KillTimer(HWND window, UINT_PTR idEvent);
+
+// Waits until a message or a network event is there for the thread or the time runs out;
+// WAIT_OBJECT_0 + count when input is there, WAIT_TIMEOUT otherwise. Only count 0 is known here.
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                                DWORD wakeMask);
+
 // Called whenever a message is posted to an empty queue, so that the loop can wake its host.
 void SetPostObserver(void (*observer)());
 

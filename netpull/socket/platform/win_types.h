@@ -14,6 +14,16 @@ using LRESULT = std::intptr_t;
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using SOCKET = std::int32_t;  // -1 is INVALID_SOCKET
 using HANDLE = std::int32_t;  // asynchronous request handle; 0 means none
+using UINT_PTR = std::uintptr_t;
+using DWORD = std::uint32_t;
+using BOOL = int;
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+
+inline constexpr UINT WM_TIMER = 0x0113;
+inline constexpr DWORD INFINITE = 0xFFFFFFFFu;
+inline constexpr DWORD WAIT_OBJECT_0 = 0;
+inline constexpr DWORD WAIT_TIMEOUT = 258;
+inline constexpr DWORD QS_ALLINPUT = 0x04FF;
 
 inline constexpr SOCKET INVALID_SOCKET = -1;
 inline constexpr int SOCKET_ERROR = -1;
