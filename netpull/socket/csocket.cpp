@@ -71,6 +71,7 @@ bool CSocket::EnsureSocket() {
     if (SocketHandle_ != -1) return true;
     SocketHandle_ = vbSocket();
     if (SocketHandle_ == -1) return false;
+    RecvBuffer_.clear();
     ReadBufferSizes();
     return true;
 }
@@ -92,6 +93,8 @@ void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Varian
             if (const auto port = lngRemotePort->AsInteger()) RemotePort_ = *port;
         }
         if (RemoteHost_.empty()) throw SocketError::FromNumber(10049, "");
+        // A port out of range fails here, not after the host name is resolved.
+        ms::ToSigned16(RemotePort_);
         ResolvePurpose_ = 0;
         const std::uint32_t address = p::inet_addr(RemoteHost_);
         if (address != kNoAddress) return ConnectTo(address);
@@ -142,6 +145,8 @@ void CSocket::Listen() {
 
 void CSocket::Accept(std::int32_t requestID) {
     WithSource("CSocket.Accept", [&] {
+        // The request of a failed accept is -1: there is nothing to take over.
+        if (requestID == p::INVALID_SOCKET) throw SocketError::FromNumber(p::WSAENOTSOCK, "");
         SocketHandle_ = requestID;
         sockaddr_in record{};
         if (p::getsockname(SocketHandle_, &record) == 0) {
@@ -158,12 +163,20 @@ void CSocket::Accept(std::int32_t requestID) {
         if (p::getsockopt(SocketHandle_, p::SOL_SOCKET_WIN, p::SO_TYPE_WIN, &type) == 0)
             Protocol_ = type == p::SOCK_STREAM_WIN ? ProtocolTcp : ProtocolUdp;
         ReadBufferSizes();
-        if (!ms::RegisterSocket(SocketHandle_, identity_)) State_ = StateConnected;
+        RecvBuffer_.clear();
+        if (const std::optional<SocketError> failure = ms::RegisterSocket(SocketHandle_, identity_)) {
+            // Number 0: the handle is registered already.
+            if (failure->Number() == 0) return;
+            SocketHandle_ = -1;
+            throw *failure;
+        }
+        State_ = StateConnected;
     });
 }
 
 void CSocket::CloseSocket() {
     if (SocketHandle_ == -1) return;
+    RecvBuffer_.clear();
     try {
         DestroySocket();
         State_ = StateClosed;
@@ -173,8 +186,12 @@ void CSocket::CloseSocket() {
     for (int i = 0; i < kCloseSocketPumps; ++i) p::HostPump();
 }
 
+// Bytes already received stay for the reads to come, even the blocking reads that were
+// waiting when the peer closed; unsent bytes go, so that they never reach another connection.
 void CSocket::DestroySocket() {
-    RecvBuffer_.clear();
+    SendBuffer_.clear();
+    SendStart_ = 0;
+    SendPending_ = false;
     if (SocketHandle_ == -1) return;
     ms::DetachSocket(SocketHandle_);
     if (p::closesocket(SocketHandle_) == -1) FailWithLastError("CSocket.DestroySocket");
@@ -200,6 +217,8 @@ void CSocket::RemoteHost(const std::string& newvalue) {
 }
 
 void CSocket::RaiseError(std::int32_t number, const std::string& source) {
+    // The event's number is 16 bits wide: a number that does not fit is not raised, never cut.
+    if (number < INT16_MIN || number > INT16_MAX) return;
     std::string description = SocketErrorText(number);
     bool cancelDisplay = false;
     Raise(events.OnError, static_cast<std::int16_t>(number), description, 0, source, std::string(), 0,
@@ -247,6 +266,11 @@ void CSocket::HandleWrite() {
 void CSocket::HandleAccept() {
     sockaddr_in record{};
     const p::SOCKET accepted = p::accept(SocketHandle_, &record);
+    // Nobody would take the connection over: it is closed at once rather than left open.
+    if (!events.OnConnectionRequest) {
+        if (accepted != p::INVALID_SOCKET) p::closesocket(accepted);
+        return;
+    }
     Raise(events.OnConnectionRequest, static_cast<std::int32_t>(accepted));
 }
 

@@ -2,6 +2,8 @@
 // receive buffer, GetData and PeekData, and the blocking operations that pump messages.
 #include <netinet/in.h>
 
+#include <vector>
+
 #include "netpull/socket/csocket.h"
 #include "netpull/socket/platform/event_loop.h"
 #include "netpull/socket/platform/message_queue.h"
@@ -23,9 +25,20 @@ bool TimeIsUp(std::uint32_t start, std::int32_t wait) {
     return wait < 0 || ElapsedSince(start) > static_cast<std::uint32_t>(wait);
 }
 
+// Blocks until a message or a network event is there, or the wait's time is up, then pumps:
+// every message is handled as soon as it comes, and no time is spent spinning between them.
+void WaitAndPumpWithin(std::uint32_t start, std::int32_t wait) {
+    const std::uint32_t elapsed = ElapsedSince(start);
+    const std::uint32_t limit = static_cast<std::uint32_t>(std::max(wait, 0));
+    p::MsgWaitForMultipleObjects(0, nullptr, 0, elapsed >= limit ? 0 : limit - elapsed + 1, p::QS_ALLINPUT);
+    p::HostPump();
+}
+
 }  // namespace
 
 void CSocket::SendData(const Variant& varData) {
+    // The progress handler may drop the last other reference to this object.
+    const std::shared_ptr<CSocket> self = shared_from_this();
     if (Protocol_ != ProtocolTcp) {
         if (!EnsureSocket()) return;
     } else if (SocketHandle_ == -1) {
@@ -90,26 +103,27 @@ void CSocket::SendFrom(std::string_view unsent, bool held) {
     Raise(events.OnSendProgress, n, static_cast<std::int32_t>(SendBuffer_.size() - SendStart_));
 }
 
+// One read lands in a block shared by every socket object of the thread, then only the bytes
+// read are appended to the receive buffer, which grows geometrically: nothing is zero-filled,
+// and an idle connection holds what it received, not a read's worth of room.
 std::int32_t CSocket::RecvToBuffer() {
-    // Reads straight onto the end of the receive buffer: one copy from the kernel, no more.
-    const std::size_t before = RecvBuffer_.size();
+    static std::vector<char> block;
     const auto size = static_cast<std::size_t>(std::max(RecvBufferSize_, 1));
-    RecvBuffer_.resize(before + size);
-    char* block = RecvBuffer_.data() + before;
+    if (block.size() < size) block.resize(size);
     std::int32_t n = 0;
     if (Protocol_ != ProtocolTcp) {
         sockaddr_in from{};
-        n = p::recvfrom(SocketHandle_, block, static_cast<std::int32_t>(size), 0, &from);
+        n = p::recvfrom(SocketHandle_, block.data(), static_cast<std::int32_t>(size), 0, &from);
         if (n != -1) {
             RemotePort_ = ms::ToUnsigned16(static_cast<std::int16_t>(p::NetworkToHost16(from.sin_port)));
             RemoteHostIP_ = p::inet_ntoa(from.sin_addr.s_addr);
             RemoteHost_ = p::gethostbyaddr(from.sin_addr.s_addr).value_or(RemoteHostIP_);
         }
     } else {
-        n = p::recv(SocketHandle_, block, static_cast<std::int32_t>(size), 0);
+        n = p::recv(SocketHandle_, block.data(), static_cast<std::int32_t>(size), 0);
     }
-    RecvBuffer_.resize(before + static_cast<std::size_t>(std::max(n, 0)));
     if (n == -1) throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.RecvToBuffer");
+    RecvBuffer_.append(block.data(), static_cast<std::size_t>(n));
     return n;
 }
 
@@ -152,7 +166,7 @@ bool CSocket::aWaitResponse(std::int32_t maxWait) {
             result = false;
             break;
         }
-        p::HostPump();
+        WaitAndPumpWithin(start, maxWait);
     }
     AwaitingResponse_ = false;
     return result;
@@ -172,7 +186,7 @@ Variant CSocket::FConnect(const Variant& server, const Variant& Port, bool WaitC
     const std::uint32_t start = p::GetTickCount();
     while (AwaitingConnect_) {
         if (TimeIsUp(start, defaultWait)) AwaitingConnect_ = false;
-        else p::HostPump();
+        else WaitAndPumpWithin(start, defaultWait);
     }
     return {};
 }
@@ -184,6 +198,8 @@ Variant CSocket::FSendData(const Variant& data, bool wait4response) {
 }
 
 Variant CSocket::TakeBufferedData(bool wait, bool peek) {
+    // The wait runs handlers, which may drop the last other reference to this object.
+    const std::shared_ptr<CSocket> self = shared_from_this();
     if (LineBuffer_.empty() && RecvBuffer_.empty() && wait) aWaitResponse(defaultWait);
     LineBuffer_ += RecvBuffer_;
     RecvBuffer_.clear();
@@ -194,6 +210,7 @@ Variant CSocket::TakeBufferedData(bool wait, bool peek) {
 }
 
 Variant CSocket::TakeBufferedLine(bool wait, bool peek) {
+    const std::shared_ptr<CSocket> self = shared_from_this();
     if (LineBuffer_.empty() && RecvBuffer_.empty() && wait) aWaitResponse(defaultWait);
     LineBuffer_ += RecvBuffer_;
     RecvBuffer_.clear();

@@ -6,6 +6,7 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -47,6 +48,7 @@ struct Loop {
     int timer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     int wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);  // readable while messages wait
     bool timerArmed = false;
+    Clock::time_point timerDue;
     bool wakeSignalled = false;
     int pumpDepth = 0;
 
@@ -110,12 +112,8 @@ std::uint32_t EpollEvents(short events) {
     return e;
 }
 
-void PollWatches() {
+void RunReadyCallbacks(const std::vector<pollfd>& set) {
     Loop& loop = TheLoop();
-    std::vector<pollfd> set;
-    set.reserve(loop.watches.size());
-    for (const auto& [descriptor, watch] : loop.watches) set.push_back({descriptor, watch.events, 0});
-    if (set.empty() || poll(set.data(), set.size(), 0) <= 0) return;
     for (const pollfd& p : set) {
         if (p.revents == 0) continue;
         // A callback may have dropped or replaced this watch: look it up again each time.
@@ -124,6 +122,25 @@ void PollWatches() {
         const std::shared_ptr<ReadyCallback> callback = found->second.callback;
         (*callback)(p.fd, p.revents);
     }
+}
+
+void PollWatches() {
+    Loop& loop = TheLoop();
+    std::vector<pollfd> set;
+    set.reserve(loop.watches.size());
+    for (const auto& [descriptor, watch] : loop.watches) set.push_back({descriptor, watch.events, 0});
+    if (set.empty() || poll(set.data(), set.size(), 0) <= 0) return;
+    RunReadyCallbacks(set);
+}
+
+short PollEvents(std::uint32_t e) {
+    short events = 0;
+    if (e & EPOLLIN) events |= POLLIN;
+    if (e & EPOLLOUT) events |= POLLOUT;
+    if (e & EPOLLRDHUP) events |= POLLRDHUP;
+    if (e & EPOLLERR) events |= POLLERR;
+    if (e & EPOLLHUP) events |= POLLHUP;
+    return events;
 }
 
 }  // namespace
@@ -164,6 +181,7 @@ void RearmTimerDescriptor() {
     }
     timerfd_settime(loop.timer, 0, &spec, nullptr);
     loop.timerArmed = due.has_value();
+    if (due) loop.timerDue = *due;
 }
 
 void ArmTimer(int milliseconds) {
@@ -216,14 +234,19 @@ void RunDueTimers() {
 
 }  // namespace
 
-void PumpOnce() {
+namespace {
+
+// One pump, with the descriptors found ready by a wait that just ran, or polled here.
+void Pump(const std::vector<pollfd>* ready) {
     Loop& loop = TheLoop();
     ++loop.pumpDepth;
-    if (loop.timerArmed) {
+    // The timer descriptor is read only once it has fired: no system call at every pump.
+    if (loop.timerArmed && Clock::now() >= loop.timerDue) {
         std::uint64_t expirations = 0;
         [[maybe_unused]] const auto read = ::read(loop.timer, &expirations, sizeof expirations);
     }
-    PollWatches();
+    if (ready != nullptr) RunReadyCallbacks(*ready);
+    else PollWatches();
     if (loop.timerWork) {
         const std::function<void()> work = loop.timerWork;
         work();
@@ -235,6 +258,10 @@ void PumpOnce() {
         loop.SetWake(HasPendingMessages());
     }
 }
+
+}  // namespace
+
+void PumpOnce() { Pump(nullptr); }
 
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
     Loop& loop = TheLoop();
@@ -250,10 +277,25 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD millisec
     return epoll_wait(loop.epoll, &event, 1, timeout) > 0 ? WAIT_OBJECT_0 + count : WAIT_TIMEOUT;
 }
 
+// Outside any pump the epoll set mirrors the watches exactly, so what the wait found ready is
+// what a poll would find: the pump uses it instead of polling again.
 void WaitAndPump(int timeoutMs) {
-    epoll_event event{};
-    epoll_wait(TheLoop().epoll, &event, 1, timeoutMs);
-    PumpOnce();
+    Loop& loop = TheLoop();
+    if (loop.pumpDepth > 0) {
+        epoll_event event{};
+        epoll_wait(loop.epoll, &event, 1, timeoutMs);
+        return PumpOnce();
+    }
+    std::array<epoll_event, 64> events{};
+    const int n = epoll_wait(loop.epoll, events.data(), static_cast<int>(events.size()), timeoutMs);
+    std::vector<pollfd> ready;
+    for (int i = 0; i < n; ++i) {
+        const int descriptor = events[static_cast<std::size_t>(i)].data.fd;
+        const auto found = loop.watches.find(descriptor);
+        if (found == loop.watches.end()) continue;
+        ready.push_back({descriptor, found->second.events, PollEvents(events[static_cast<std::size_t>(i)].events)});
+    }
+    Pump(&ready);
 }
 
 int LoopDescriptor() { return TheLoop().epoll; }

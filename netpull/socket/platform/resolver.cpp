@@ -26,6 +26,7 @@ struct Request {
 struct Resolver {
     ares_channel channel = nullptr;
     std::string servers;  // empty: the system's
+    int queryTimeoutMs = 3000;
     std::map<HANDLE, Request> pending;
     HANDLE next = 1;
 };
@@ -68,8 +69,9 @@ int WsaErrorOfStatus(int status) {
         case ARES_SUCCESS: return 0;
         case ARES_ENODATA: return WSANO_DATA;
         case ARES_ESERVFAIL: return WSATRY_AGAIN;
+        // No name server answered in time: the answer may come another time.
+        case ARES_ETIMEOUT: return WSATRY_AGAIN;
         case ARES_ENOTFOUND:
-        case ARES_ETIMEOUT:
         case ARES_ECONNREFUSED:
         case ARES_EBADNAME: return WSAHOST_NOT_FOUND;
         default: return WSANO_RECOVERY;
@@ -116,7 +118,7 @@ bool EnsureChannel() {
     if (!libraryReady) return false;
     ares_options options{};
     options.sock_state_cb = &SocketState;
-    options.timeout = 3000;
+    options.timeout = r.queryTimeoutMs;
     options.tries = 2;
     const int mask = ARES_OPT_SOCK_STATE_CB | ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES;
     if (ares_init_options(&r.channel, &options, mask) != ARES_SUCCESS) return false;
@@ -147,6 +149,8 @@ void UseNameServers(const std::string& servers) {
     r.servers = servers;
     if (r.channel != nullptr) ares_set_servers_ports_csv(r.channel, servers.c_str());
 }
+
+void UseQueryTimeout(int milliseconds) { TheResolver().queryTimeoutMs = milliseconds; }
 
 bool CancelResolution(HANDLE request) { return TheResolver().pending.erase(request) == 1; }
 

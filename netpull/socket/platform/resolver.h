@@ -15,6 +15,10 @@ bool CancelResolution(HANDLE request);
 // instead of the system's; tests keep every query on loopback with it.
 void UseNameServers(const std::string& servers);
 
+// How long each query waits for an answer (3 s), for the channels started afterwards;
+// tests shorten it.
+void UseQueryTimeout(int milliseconds);
+
 // Forgets every pending request and releases c-ares.
 void ShutDownResolver();
 

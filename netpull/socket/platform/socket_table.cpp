@@ -94,7 +94,10 @@ void ConnectedReady(SOCKET s, Record& r, short revents) {
     const bool stream = r.phase == Phase::Connected;
     // Past the peer's close, readable may mean only the end of the stream: ask for data then.
     const bool peerClosed = (revents & (POLLRDHUP | POLLHUP)) != 0;
-    if ((revents & POLLIN) && r.readEnabled && (!stream || !peerClosed || HasData(r.descriptor))) {
+    // A datagram socket's pending error (an ICMP port unreachable) is reported as Windows does:
+    // as one read notification, whose read then fails.
+    const bool datagramError = !stream && (revents & POLLERR);
+    if ((revents & POLLIN || datagramError) && r.readEnabled && (!stream || !peerClosed || HasData(r.descriptor))) {
         r.readEnabled = false;
         Post(r, s, FD_READ, 0);
     }
@@ -130,6 +133,25 @@ void OnReady(SOCKET s, short revents) {
 
 }  // namespace
 
+namespace {
+
+// Timers that re-enable the accept notification of a listener after a pause.
+std::map<UINT_PTR, SOCKET>& PausedAccepts() {
+    static std::map<UINT_PTR, SOCKET> paused;
+    return paused;
+}
+
+void ResumeAccept(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(0, timer);
+    const auto found = PausedAccepts().find(timer);
+    if (found == PausedAccepts().end()) return;
+    const SOCKET s = found->second;
+    PausedAccepts().erase(found);
+    Reenable(s, FD_ACCEPT);
+}
+
+}  // namespace
+
 SOCKET Add(int descriptor, Phase phase) {
     Table& t = TheTable();
     const SOCKET s = t.next;
@@ -141,6 +163,7 @@ SOCKET Add(int descriptor, Phase phase) {
 int Remove(SOCKET s) {
     Record* r = Find(s);
     if (r == nullptr) return -1;
+    std::erase_if(PausedAccepts(), [s](const auto& entry) { return entry.second == s; });
     const int descriptor = r->descriptor;
     UnwatchDescriptor(descriptor);
     TheTable().records.erase(s);
@@ -182,6 +205,12 @@ int Select(SOCKET s, HWND window, UINT message, long events) {
     r->mask = events;
     UpdateWatch(s);
     return 0;
+}
+
+void ReenableAcceptAfterPause(SOCKET s) {
+    const UINT_PTR timer = SetTimer(0, 0, kAcceptPauseMs, &ResumeAccept);
+    if (timer == 0) return Reenable(s, FD_ACCEPT);
+    PausedAccepts()[timer] = s;
 }
 
 void Reenable(SOCKET s, long event) {

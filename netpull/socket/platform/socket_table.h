@@ -23,4 +23,9 @@ int Select(SOCKET s, HWND window, UINT message, long events);
 // The program's calls that re-enable an event.
 void Reenable(SOCKET s, long event);
 
+// An accept that failed for lack of resources leaves the connection waiting: the accept
+// notification comes again only after a pause, not at every pump.
+inline constexpr UINT kAcceptPauseMs = 100;
+void ReenableAcceptAfterPause(SOCKET s);
+
 }  // namespace netpull::platform::table

@@ -145,7 +145,12 @@ SOCKET accept(SOCKET s, sockaddr_in* address) {
     socklen_t length = sizeof(sockaddr_in);
     const int accepted = ::accept4(descriptor, reinterpret_cast<sockaddr*>(address), address ? &length : nullptr,
                                    SOCK_NONBLOCK | SOCK_CLOEXEC);
-    table::Reenable(s, FD_ACCEPT);
+    const int error = errno;
+    const bool outOfResources = accepted < 0 && (error == EMFILE || error == ENFILE || error == ENOBUFS ||
+                                                 error == ENOMEM);
+    if (outOfResources) table::ReenableAcceptAfterPause(s);
+    else table::Reenable(s, FD_ACCEPT);
+    errno = error;
     if (accepted < 0) return FailWithErrno();
     return table::Add(accepted, table::Phase::Connected);
 }
@@ -167,15 +172,27 @@ int sendto(SOCKET s, const char* data, int length, int flags, const sockaddr_in&
 int recv(SOCKET s, char* data, int length, int flags) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
+    if (!table::IsStream(s)) return recvfrom(s, data, length, flags, nullptr);
     return Transferred(s, ::recv(descriptor, data, static_cast<std::size_t>(length), flags), length, FD_READ);
 }
 
+// A datagram longer than the buffer fills it and fails with WSAEMSGSIZE; the ICMP error of an
+// earlier datagram fails with WSAECONNRESET, as on Windows.
 int recvfrom(SOCKET s, char* data, int length, int flags, sockaddr_in* from) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
     socklen_t size = sizeof(sockaddr_in);
-    return Transferred(s, ::recvfrom(descriptor, data, static_cast<std::size_t>(length), flags,
-                                     reinterpret_cast<sockaddr*>(from), from ? &size : nullptr), length, FD_READ);
+    const bool datagram = !table::IsStream(s);
+    const ssize_t n = ::recvfrom(descriptor, data, static_cast<std::size_t>(length), flags | (datagram ? MSG_TRUNC : 0),
+                                 reinterpret_cast<sockaddr*>(from), from ? &size : nullptr);
+    const int error = errno;
+    const int result = Transferred(s, n > length ? length : n, length, FD_READ);
+    if (datagram && n > length) {
+        WSASetLastError(WSAEMSGSIZE);
+        return SOCKET_ERROR;
+    }
+    if (datagram && n < 0 && error == ECONNREFUSED) WSASetLastError(WSAECONNRESET);
+    return result;
 }
 
 int getsockname(SOCKET s, sockaddr_in* address) {

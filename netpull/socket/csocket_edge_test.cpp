@@ -1,0 +1,329 @@
+// What the socket layer must survive: objects dropped during blocking reads, data that comes
+// with the peer's close, failing accepts, datagram errors, idle waits, unsent bytes left at a
+// close, and the memory that idle connections hold.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <linux/sockios.h>
+#include <malloc.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
+
+#include <vector>
+
+#include "netpull/socket/platform/message_queue.h"
+#include "netpull/socket/socket_test_support.h"
+
+namespace netpull {
+namespace {
+
+using testing::LoopbackServer;
+using testing::PumpFor;
+using testing::PumpUntil;
+using testing::SocketTest;
+
+// A plain listening socket on loopback, for peers that the test drives by hand.
+struct PlainListener {
+    PlainListener() {
+        ::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(descriptor, 4);
+        socklen_t length = sizeof address;
+        ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length);
+    }
+    ~PlainListener() { ::close(descriptor); }
+    std::int32_t Port() const { return ntohs(address.sin_port); }
+
+    int descriptor = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+};
+
+std::shared_ptr<CSocket> ConnectedClient(std::int32_t port) {
+    auto client = CSocket::Create();
+    bool connected = false;
+    client->events.OnConnect = [&] { connected = true; };
+    client->Connect(Variant("127.0.0.1"), Variant(port));
+    EXPECT_TRUE(PumpUntil([&] { return connected; }));
+    client->events.OnConnect = nullptr;
+    return client;
+}
+
+// Waits until everything a plain peer sent has reached the other side's kernel.
+void WaitUntilDelivered(int peer) {
+    for (int unacknowledged = 1, tries = 0; unacknowledged > 0 && tries < 5000; ++tries) {
+        ::ioctl(peer, SIOCOUTQ, &unacknowledged);
+        if (unacknowledged > 0) ::usleep(1000);
+    }
+}
+
+TEST_F(SocketTest, ABlockingReadOutlivesAHandlerThatDropsTheObject) {
+    PlainListener listener;
+    auto client = ConnectedClient(listener.Port());
+    const int peer = ::accept(listener.descriptor, nullptr, nullptr);
+    CSocket* const raw = client.get();
+    client->events.OnDataArrival = [&](std::int32_t) { client.reset(); };
+    ::send(peer, "payload", 7, 0);
+    EXPECT_EQ(raw->FGetData(true), Variant("payload"));
+    ::close(peer);
+}
+
+TEST_F(SocketTest, ABlockingReadGetsTheBytesThatCameWithTheClose) {
+    for (const bool line : {false, true}) {
+        PlainListener listener;
+        const auto client = ConnectedClient(listener.Port());
+        const int peer = ::accept(listener.descriptor, nullptr, nullptr);
+        // The data and the close wait together, so that one pump handles both.
+        ::send(peer, "last words\r\n", 12, 0);
+        WaitUntilDelivered(peer);
+        ::close(peer);
+        ::usleep(20000);
+        EXPECT_EQ(line ? client->FGetLine(true) : client->FGetData(true),
+                  Variant(line ? "last words" : "last words\r\n"));
+        EXPECT_TRUE(client->Eof());
+    }
+}
+
+// Accepting fails for want of descriptors: the listener hears of it a few times a second,
+// not at every pump, and nothing of the failed request stays registered.
+TEST_F(SocketTest, AFailingAcceptIsNotRepeatedAtEveryPumpAndLeavesNoEntry) {
+    LoopbackServer server;
+    int requests = 0, failed = 0;
+    server.listener->events.OnConnectionRequest = [&](std::int32_t requestID) {
+        ++requests;
+        const auto taker = CSocket::Create();
+        try {
+            taker->Accept(requestID);
+            taker->CloseSocket();
+        } catch (const SocketError& error) {
+            EXPECT_EQ(error.Number(), 10038);
+            ++failed;
+        }
+    };
+    const auto client = CSocket::Create();
+    client->Connect(Variant("127.0.0.1"), Variant(server.Port()));
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    PumpFor(500);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_GE(failed, 1);
+    EXPECT_LE(requests, 10);
+    EXPECT_EQ(MSocketSupport::State().SocketRegistry->count("S-1"), 0u);
+    // With descriptors again, the waiting connection is taken.
+    EXPECT_TRUE(PumpUntil([&] { return requests > failed; }));
+    client->CloseSocket();
+    server.listener->CloseSocket();
+}
+
+TEST_F(SocketTest, AListenerWithoutAHandlerClosesWhatItAccepts) {
+    const auto listener = CSocket::Create();
+    listener->Bind(0, "127.0.0.1");
+    listener->Listen();
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    ::getsockname(platform::DescriptorOf(listener->SocketHandle()), reinterpret_cast<sockaddr*>(&address), &length);
+    const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    ::connect(client, reinterpret_cast<sockaddr*>(&address), length);
+    char byte = 0;
+    EXPECT_TRUE(PumpUntil([&] { return ::recv(client, &byte, 1, 0) == 0; }));
+    ::close(client);
+    listener->CloseSocket();
+}
+
+TEST_F(SocketTest, UnsentBytesNeverReachTheNextConnection) {
+    PlainListener first, second;
+    const auto client = ConnectedClient(first.Port());
+    const int stalled = ::accept(first.descriptor, nullptr, nullptr);
+    // More than the kernel buffers take: the rest waits in the object.
+    client->SendData(Variant(std::string(32 << 20, 'o')));
+    client->CloseSocket();
+    ::close(stalled);
+
+    bool connected = false;
+    client->events.OnConnect = [&] { connected = true; };
+    client->Connect(Variant("127.0.0.1"), Variant(second.Port()));
+    ASSERT_TRUE(PumpUntil([&] { return connected; }));
+    const int peer = ::accept(second.descriptor, nullptr, nullptr);
+    PumpFor(200);
+    char received[64] = {};
+    EXPECT_EQ(::recv(peer, received, sizeof received, MSG_DONTWAIT), -1) << "bytes of the first connection came";
+    ::close(peer);
+    client->CloseSocket();
+}
+
+TEST_F(SocketTest, APortOutOfRangeFailsTheConnectToAName) {
+    const auto client = CSocket::Create();
+    try {
+        client->Connect(Variant("localhost"), Variant(70000));
+        FAIL() << "a name with port 70000 was accepted";
+    } catch (const SocketError& error) {
+        EXPECT_EQ(error.Number(), 6);
+    }
+    EXPECT_NE(client->State(), StateResolvingHost);
+    client->CloseSocket();
+}
+
+TEST_F(SocketTest, ErrorNumbersBeyondSixteenBitsAreNotRaised) {
+    PlainListener listener;
+    const auto client = ConnectedClient(listener.Port());
+    std::vector<int> numbers;
+    client->events.OnError = [&](std::int16_t number, std::string&, std::int32_t, const std::string&,
+                                 const std::string&, std::int32_t, bool&) { numbers.push_back(number); };
+    const auto& state = MSocketSupport::State();
+    platform::PostMessageA(state.SocketWindow, state.SocketMessageId, static_cast<platform::WPARAM>(client->SocketHandle()),
+                           platform::MakeSelectReply(platform::FD_READ, 40000));
+    PumpFor(50);
+    EXPECT_THAT(numbers, ::testing::IsEmpty());
+    client->CloseSocket();
+}
+
+TEST_F(SocketTest, AWaitThatSeesNothingUsesNoCpu) {
+    PlainListener listener;
+    const auto client = ConnectedClient(listener.Port());
+    const auto cpu = [] {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+    };
+    const double before = cpu();
+    EXPECT_FALSE(client->aWaitResponse(1000));
+    EXPECT_LT(cpu() - before, 0.2);
+    client->CloseSocket();
+}
+
+TEST_F(SocketTest, AQueryThatTimesOutIsTryAgain) {
+    const int silent = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    ::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    platform::UseNameServers("127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
+    platform::UseQueryTimeout(100);
+    const auto client = CSocket::Create();
+    int number = 0;
+    client->events.OnError = [&](std::int16_t n, std::string&, std::int32_t, const std::string&, const std::string&,
+                                 std::int32_t, bool&) { number = n; };
+    client->Connect(Variant("nobody.invalid"), Variant(80));
+    EXPECT_TRUE(PumpUntil([&] { return number != 0; }));
+    EXPECT_EQ(number, 11002);
+    client->CloseSocket();
+    client->events = {};
+    ::close(silent);
+    platform::UseQueryTimeout(3000);
+}
+
+// Idle connections that each received a little keep about that little, not a read's room.
+TEST_F(SocketTest, IdleConnectionsHoldOnlyWhatTheyReceived) {
+    const auto allocated = [] {
+#if defined(__SANITIZE_ADDRESS__)
+        return static_cast<std::size_t>(__sanitizer_get_current_allocated_bytes());
+#else
+        const struct mallinfo2 info = mallinfo2();
+        return info.uordblks + info.hblkhd;
+#endif
+    };
+    PlainListener listener;
+    constexpr int kConnections = 100;
+    std::vector<std::shared_ptr<CSocket>> clients;
+    std::vector<int> peers;
+    for (int i = 0; i < kConnections; ++i) {
+        clients.push_back(ConnectedClient(listener.Port()));
+        peers.push_back(::accept(listener.descriptor, nullptr, nullptr));
+    }
+    int arrivals = 0;
+    for (auto& client : clients) client->events.OnDataArrival = [&](std::int32_t) { ++arrivals; };
+    const std::size_t before = allocated();
+    for (const int peer : peers) ::send(peer, "hello", 5, 0);
+    ASSERT_TRUE(PumpUntil([&] { return arrivals == kConnections; }));
+    const std::size_t perConnection = (allocated() - before) / kConnections;
+    EXPECT_LT(perConnection, 4096u);
+    for (auto& client : clients) client->CloseSocket();
+    for (const int peer : peers) ::close(peer);
+}
+
+// The platform's datagram reads, as Windows reports them.
+class DatagramPlatformTest : public SocketTest {
+protected:
+    static platform::LRESULT Record(platform::HWND, platform::UINT message, platform::WPARAM, platform::LPARAM lParam) {
+        if (message == kMessage) events.push_back(static_cast<long>(platform::LowWord(lParam)));
+        return 0;
+    }
+    void SetUp() override {
+        SocketTest::SetUp();
+        platform::WSADATA data{};
+        platform::WSAStartup(0x0101, &data);
+        window = platform::CreateWindowExA("STATIC", "TEST");
+        platform::SetWindowProcedure(window, &Record);
+        events.clear();
+    }
+    void TearDown() override {
+        platform::DestroyWindow(window);
+        platform::WSACleanup();
+        SocketTest::TearDown();
+    }
+    static sockaddr_in BoundUdp(int descriptor) {
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        ::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length);
+        return address;
+    }
+
+    static constexpr platform::UINT kMessage = 0x8001;
+    static inline std::vector<long> events;
+    platform::HWND window = 0;
+};
+
+TEST_F(DatagramPlatformTest, AnIcmpErrorIsOneReadThatFailsWithReset) {
+    const int closed = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const sockaddr_in nobody = BoundUdp(closed);
+    ::close(closed);
+    const platform::SOCKET s = platform::socket(platform::AF_INET_WIN, platform::SOCK_DGRAM_WIN, 0);
+    ASSERT_EQ(platform::connect(s, nobody), 0);
+    platform::WSAAsyncSelect(s, window, kMessage, platform::FD_READ);
+    ASSERT_EQ(platform::send(s, "x", 1, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return !events.empty(); }));
+    EXPECT_THAT(events, ::testing::ElementsAre(platform::FD_READ));
+    char buffer[16];
+    EXPECT_EQ(platform::recv(s, buffer, sizeof buffer, 0), -1);
+    EXPECT_EQ(platform::WSAGetLastError(), platform::WSAECONNRESET);
+    // Nothing more to report: the loop sleeps.
+    int wakeUps = 0;
+    for (int i = 0; i < 10; ++i)
+        if (platform::MsgWaitForMultipleObjects(0, nullptr, 0, 30, platform::QS_ALLINPUT) != platform::WAIT_TIMEOUT) {
+            ++wakeUps;
+            platform::PumpOnce();
+        }
+    EXPECT_LE(wakeUps, 1);
+    EXPECT_EQ(events.size(), 1u);
+    platform::closesocket(s);
+}
+
+TEST_F(DatagramPlatformTest, ADatagramLongerThanTheBufferIsMessageTooLong) {
+    const platform::SOCKET s = platform::socket(platform::AF_INET_WIN, platform::SOCK_DGRAM_WIN, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    ASSERT_EQ(platform::bind(s, address), 0);
+    platform::getsockname(s, &address);
+    const int sender = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const std::string datagram(2000, 'd');
+    ::sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    platform::WSAAsyncSelect(s, window, kMessage, platform::FD_READ);
+    ASSERT_TRUE(PumpUntil([&] { return !events.empty(); }));
+    char buffer[1000];
+    EXPECT_EQ(platform::recvfrom(s, buffer, sizeof buffer, 0, nullptr), -1);
+    EXPECT_EQ(platform::WSAGetLastError(), platform::WSAEMSGSIZE);
+    EXPECT_EQ(buffer[999], 'd');
+    ::close(sender);
+    platform::closesocket(s);
+}
+
+}  // namespace
+}  // namespace netpull
