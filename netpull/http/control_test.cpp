@@ -1,6 +1,8 @@
 // The download control's display after each handler, its resize rules, and the events it
 // passes to its host, driven by downloads from a scripted loopback server.
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QVBoxLayout>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -53,7 +55,9 @@ TEST_F(ControlTest, StartsIdleAndCancelDoesNothingWithoutADownload) {
     EXPECT_EQ(Stat(5), "From:");
     EXPECT_EQ(Stat(2), "Downloaded:");
     EXPECT_EQ(Stat(4), "0% (0 mb)");
-    EXPECT_EQ(control->btnCancel->text(), "&Cancel");
+    // "&Cancel": shown as "Cancel" with its access key C underlined, never with the "&".
+    EXPECT_EQ(control->btnCancel->textFormat(), Qt::RichText);
+    EXPECT_EQ(control->btnCancel->text(), "<u>C</u>ancel");
     QTest::mouseClick(control->btnCancel, Qt::LeftButton);
     EXPECT_EQ(Stat(4), "0% (0 mb)");
     try {
@@ -180,6 +184,25 @@ TEST_F(ControlTest, CancelFromTheHostKeepsTheDisplay) {
     PumpFor(30);
     EXPECT_EQ(Stat(4), "25% (512bytes)");
     EXPECT_EQ(control->TotalBytes(), 0);
+}
+
+// A host's layout gives the control its design size and puts what follows below it.
+TEST_F(ControlTest, ALayoutGivesTheControlItsDesignSize) {
+    const QSize design(TwipsToPixels(4815), TwipsToPixels(1455));
+    EXPECT_EQ(control->sizeHint(), design);
+    EXPECT_EQ(control->minimumSizeHint(), design);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* hosted = new HTTP(&window);
+    auto* log = new QPlainTextEdit(&window);
+    layout->addWidget(hosted);
+    layout->addWidget(log);
+    window.show();
+    window.resize(200, 100);  // smaller than the control: the layout keeps the minimum
+    QTRY_VERIFY(hosted->height() >= design.height());
+    EXPECT_GE(hosted->width(), design.width());
+    EXPECT_GE(log->y(), hosted->y() + hosted->height());
+    EXPECT_TRUE(hosted->lblStat[2]->isVisible());
 }
 
 }  // namespace

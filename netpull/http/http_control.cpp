@@ -16,6 +16,10 @@ namespace {
 constexpr int kMinWidth = 4000;
 constexpr int kMinHeight = 480;
 constexpr int kObjectNotSet = 91;  // what a host sees for a reference that is not set yet
+constexpr int kDesignWidth = 4815;
+constexpr int kDesignHeight = 1455;
+
+int liveControls = 0;
 
 struct Place {
     int left, top, width, height;
@@ -47,6 +51,7 @@ QFrame* MakeShape(QWidget* parent, const QString& style) {
 }  // namespace
 
 HTTP::HTTP(QWidget* parent) : QWidget(parent) {
+    ++liveControls;
     AttachSocketLoopToQt();
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -70,8 +75,9 @@ HTTP::HTTP(QWidget* parent) : QWidget(parent) {
     Label1->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setGeometry(TwipsRect(1200, 1080, 2535, 255));
-    btnCancel = new QLabel(QStringLiteral("&Cancel"), this);
-    btnCancel->setTextFormat(Qt::PlainText);
+    // The caption "&Cancel": its C is the access key, shown underlined.
+    btnCancel = new QLabel(QStringLiteral("<u>C</u>ancel"), this);
+    btnCancel->setTextFormat(Qt::RichText);
     btnCancel->setAlignment(Qt::AlignCenter);
     btnCancel->setFrameShape(QFrame::Box);
     btnCancel->setAutoFillBackground(true);
@@ -88,13 +94,19 @@ HTTP::HTTP(QWidget* parent) : QWidget(parent) {
     lblStat[4]->raise();
     Label1->raise();
     btnCancel->raise();
-    resize(TwipsToPixels(4815), TwipsToPixels(1455));
+    resize(sizeHint());
     Shape3->setGeometry(rect());
 }
 
 HTTP::~HTTP() {
     if (transfer_) transfer_->events = {};
+    --liveControls;
 }
+
+int HTTP::LiveControls() { return liveControls; }
+
+QSize HTTP::sizeHint() const { return {TwipsToPixels(kDesignWidth), TwipsToPixels(kDesignHeight)}; }
+QSize HTTP::minimumSizeHint() const { return sizeHint(); }
 
 const HTTPtransfer& HTTP::Current(const char* property) const {
     if (!transfer_)
@@ -187,10 +199,11 @@ void HTTP::HTTP_Error(std::int32_t number, const std::string& description) {
     std::int32_t hostNumber = number;
     std::string hostDescription = description;
     if (const auto handler = hostEvents.Error) handler(hostNumber, hostDescription);
-    if (guard) emit Error(number, QString::fromStdString(description));
+    if (guard) emit Error(hostNumber, QString::fromStdString(hostDescription));
     if (!guard) return;
+    // What the host's handler made of its by-reference arguments is what the display shows.
     lblStat[0]->setText(QStringLiteral("failed"));
-    lblStat[1]->setText(QString::number(number) + QStringLiteral(" ") + QString::fromStdString(description));
+    lblStat[1]->setText(QString::number(hostNumber) + QStringLiteral(" ") + QString::fromStdString(hostDescription));
     lblStat[3]->setText(QStringLiteral("idle"));
     lblStat[4]->setText(QStringLiteral("0% (0 mb)"));
     Shape2->resize(0, Shape2->height());

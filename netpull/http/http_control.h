@@ -44,6 +44,13 @@ public:
     // Replaces the current transfer with a new one and starts it; URL comes back rewritten.
     void Download(std::string& URL, std::string& SaveAs);
 
+    // The design size, 4815 x 1455 twips, as the size a layout gives the control.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // How many controls exist in the process, those waiting for deferred deletion included.
+    static int LiveControls();
+
     // The elements, for hosts and tests that look at the display.
     std::array<QLabel*, 8> lblStat{};
     QLabel* Label1;

@@ -42,6 +42,7 @@ inline constexpr HRESULT S_FALSE = 1;
 inline constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
 inline constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
 inline constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
+inline constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
 inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
 inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
@@ -68,6 +69,7 @@ enum : VARTYPE {
     VT_DISPATCH = 9,
     VT_ERROR = 10,
     VT_UNKNOWN = 13,
+    VT_VARIANT = 12,
     VT_BYREF = 0x4000,
 };
 

@@ -1,6 +1,8 @@
 // The class object of the HTTP control.
 #include "netpull/http/component/class_factory.h"
 
+#include <QApplication>
+
 #include "netpull/http/component/http_object.h"
 #include "netpull/http/component/server_lifetime.h"
 
@@ -26,6 +28,9 @@ HRESULT HttpClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ob
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    // The control is a widget: without the host's application object there is nothing to
+    // create it in, and the host gets a failure instead of an abort.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return E_UNEXPECTED;
     auto* created = new HttpObject();  // starts with one reference, dropped below
     const HRESULT hr = created->QueryInterface(riid, object);
     created->Release();

@@ -2,13 +2,16 @@
 // exports and the COM interfaces, then checks the registry entries, dispatch, events from a
 // real download on loopback, the widget, unloading, and the resources read from the file.
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 #include <dlfcn.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -43,6 +46,8 @@ bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
 class EventSink final : public IDispatch {
 public:
     std::vector<std::string> events;
+    // When set, the sink rewrites the Error event's by-reference arguments.
+    std::optional<std::pair<LONG, std::string>> rewriteError;
 
     HRESULT QueryInterface(REFIID riid, void** object) override {
         if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID___HTTP) {
@@ -69,6 +74,11 @@ public:
         }
         if (flags != DISPATCH_METHOD) event += " (not a method call)";
         events.push_back(event);
+        if (id == DISPID_Error && rewriteError && params->cArgs == 2) {
+            *params->rgvarg[1].plVal = rewriteError->first;
+            SysFreeString(*params->rgvarg[0].pbstrVal);
+            *params->rgvarg[0].pbstrVal = SysAllocString(U(rewriteError->second).c_str());
+        }
         return S_OK;
     }
     ULONG references = 1;
@@ -105,6 +115,17 @@ protected:
         EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)), S_OK);
         factory->Release();
         return control;
+    }
+
+    // As a script host calls: each argument a variant by reference that holds a string.
+    HRESULT InvokeDownloadWithVariants(IDispatch* control, VARIANT& url, VARIANT& saveAs) {
+        VARIANT arguments[2];
+        arguments[0].vt = VT_VARIANT | VT_BYREF;
+        arguments[0].pvarVal = &saveAs;
+        arguments[1].vt = VT_VARIANT | VT_BYREF;
+        arguments[1].pvarVal = &url;
+        DISPPARAMS params{arguments, nullptr, 2, 0};
+        return control->Invoke(DISPID_Download, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
     }
 
     HRESULT InvokeDownload(IDispatch* control, BSTR& url, BSTR& saveAs, EXCEPINFO* exception = nullptr) {
@@ -160,6 +181,26 @@ TEST_F(ComHost, RegistersEveryEntryAndUnregistersThemAll) {
     EXPECT_TRUE(registry::Read()->empty());
 }
 
+TEST_F(ComHost, UnregistrationLeavesWhatAHostAddedBeside) {
+    ASSERT_EQ(registerServer(), S_OK);
+    const std::string clsid = "HKEY_CLASSES_ROOT\\CLSID\\{DAD1CBF0-2D28-4208-8F4F-621BA375EB15}";
+    const std::string category = clsid + "\\Implemented Categories\\{40FC6ED4-2438-11CF-A3DB-080036F12502}";
+    ASSERT_TRUE(registry::Change([&](registry::Keys& keys) {
+        keys[category];
+        keys[clsid]["HostNote"] = std::string("kept");
+        keys["HKEY_CLASSES_ROOT\\Other.Control"][""] = std::string("other");
+    }));
+    ASSERT_EQ(registerServer(), S_OK);  // registering again keeps them too
+    ASSERT_EQ(unregisterServer(), S_OK);
+    const auto keys = registry::Read();
+    ASSERT_TRUE(keys);
+    std::vector<std::string> left;
+    for (const auto& [key, values] : *keys) left.push_back(key);
+    EXPECT_THAT(left, ::testing::ElementsAre(clsid, category, "HKEY_CLASSES_ROOT\\Other.Control"));
+    EXPECT_EQ(keys->at(clsid).size(), 1u);
+    EXPECT_TRUE(keys->at(clsid).contains("HostNote"));
+}
+
 TEST_F(ComHost, ClassObjectAndUnloading) {
     void* object = nullptr;
     const CLSID other{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
@@ -175,6 +216,9 @@ TEST_F(ComHost, ClassObjectAndUnloading) {
     control->Release();
     EXPECT_EQ(canUnloadNow(), S_FALSE);
     factory->LockServer(0);
+    // The control's widget waits for deferred deletion: the library is still in use.
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
@@ -262,18 +306,37 @@ TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
     request.clear();
     ASSERT_EQ(InvokeDownload(control, url, saveAs), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return request.ends_with("\r\n\r\n"); }));
+    sink.rewriteError = std::pair{LONG{77}, std::string("rewritten by the host")};
     server.accepted->SendData(Variant(std::string("HTTP/1.1 404 Not Found\r\n\r\n")));
     ASSERT_TRUE(PumpUntil([&] { return !sink.events.empty() && sink.events.back().starts_with("4"); }));
     EXPECT_EQ(sink.events.back(), "4 404 'server error'");
+    // The display shows what the sink made of the by-reference arguments.
+    const auto labels = static_cast<QWidget*>(widget)->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(),
+                            [](QLabel* label) { return label->text() == "77 rewritten by the host"; }));
 
-    // Properties now read through dispatch; URL is the text given to the latest Download, which
-    // was the first call's rewritten URL.
+    // A script host's variables: variants by reference holding strings; the URL comes back
+    // rewritten through them.
+    request.clear();
+    VARIANT scriptUrl, scriptSaveAs;
+    scriptUrl.vt = VT_BSTR;
+    scriptUrl.bstrVal = SysAllocString(U("HTTP://127.0.0.1:" + port + "/Script.TXT").c_str());
+    scriptSaveAs.vt = VT_BSTR;
+    scriptSaveAs.bstrVal = SysAllocString(U(folder + "/script.txt").c_str());
+    ASSERT_EQ(InvokeDownloadWithVariants(control, scriptUrl, scriptSaveAs), S_OK);
+    EXPECT_EQ(S(scriptUrl.bstrVal), "http://127.0.0.1:" + port + "/script.txt");
+    ASSERT_TRUE(PumpUntil([&] { return request.ends_with("\r\n\r\n"); }));
+    EXPECT_THAT(request, ::testing::StartsWith("GET /Script.TXT HTTP/1.1\r\n"));
+    VariantClear(&scriptUrl);
+    VariantClear(&scriptSaveAs);
+
+    // Properties now read through dispatch; URL is the text given to the latest Download.
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     VARIANT result;
     VariantInit(&result);
     ASSERT_EQ(control->Invoke(DISPID_URL, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
     EXPECT_EQ(result.vt, VT_BSTR);
-    EXPECT_EQ(S(result.bstrVal), "http://127.0.0.1:" + port + "/files/a.txt");
+    EXPECT_EQ(S(result.bstrVal), "HTTP://127.0.0.1:" + port + "/Script.TXT");
     VariantClear(&result);
 
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
@@ -283,7 +346,7 @@ TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
     control->Release();
     SysFreeString(url);
     SysFreeString(saveAs);
-    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(canUnloadNow(), S_OK);
     EXPECT_EQ(sink.references, 1u);
 }

@@ -51,11 +51,13 @@ VARIANT ByReference(BSTR* value) {
     return v;
 }
 
-// The text argument at rgvarg[index], by reference or by value.
+// The text argument at rgvarg[index]: a string by reference or by value, or a variant by
+// reference holding one, as script hosts pass their variables.
 BSTR* TextArgument(DISPPARAMS& params, UINT index) {
-    VARIANT& v = params.rgvarg[index];
-    if (v.vt == (VT_BSTR | VT_BYREF)) return v.pbstrVal;
-    if (v.vt == VT_BSTR) return &v.bstrVal;
+    VARIANT* v = &params.rgvarg[index];
+    if (v->vt == (VT_VARIANT | VT_BYREF) && v->pvarVal != nullptr) v = v->pvarVal;
+    if (v->vt == (VT_BSTR | VT_BYREF)) return v->pbstrVal;
+    if (v->vt == VT_BSTR) return &v->bstrVal;
     return nullptr;
 }
 

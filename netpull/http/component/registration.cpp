@@ -27,10 +27,9 @@ void AddInterface(registry::Keys& keys, const com::GUID& iid, const char* name, 
     keys[base + "\\TypeLib"]["Version"] = std::string("1.0");
 }
 
-// The keys registration creates, each removed whole by unregistration.
-std::vector<std::string> OwnedKeys() {
-    return {Key(kProgId), Key("CLSID\\" + GuidText(CLSID_HTTP)), Key("TypeLib\\" + GuidText(LIBID_Netpull)),
-            Key("Interface\\" + GuidText(IID__HTTP)), Key("Interface\\" + GuidText(DIID___HTTP))};
+bool HasSubkey(const registry::Keys& keys, const std::string& key) {
+    const auto next = keys.upper_bound(key + "\\");
+    return next != keys.end() && next->first.starts_with(key + "\\");
 }
 
 }  // namespace
@@ -74,14 +73,24 @@ bool Register(const std::string& libraryPath) {
     if (typelib == nullptr || !typelib->data.starts_with("MSFT")) return false;
     const registry::Keys entries = RegistrationEntries(libraryPath);
     return registry::Change([&](registry::Keys& keys) {
-        for (const std::string& owned : OwnedKeys()) registry::DeleteTree(keys, owned);
-        for (const auto& [key, values] : entries) keys[key] = values;
+        for (const auto& [key, values] : entries) {
+            auto& target = keys[key];
+            for (const auto& [name, value] : values) target[name] = value;
+        }
     });
 }
 
+// Removes the values registration writes, then those of its keys left with no value and no
+// subkey, deepest first; whatever a host added beside them stays.
 bool Unregister() {
-    return registry::Change([](registry::Keys& keys) {
-        for (const std::string& owned : OwnedKeys()) registry::DeleteTree(keys, owned);
+    const registry::Keys entries = RegistrationEntries(std::string());
+    return registry::Change([&](registry::Keys& keys) {
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+            const auto found = keys.find(entry->first);
+            if (found == keys.end()) continue;
+            for (const auto& [name, value] : entry->second) found->second.erase(name);
+            if (found->second.empty() && !HasSubkey(keys, found->first)) keys.erase(found);
+        }
     });
 }
 

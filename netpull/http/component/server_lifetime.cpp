@@ -1,6 +1,8 @@
 // Whether the library may be unloaded.
 #include "netpull/http/component/server_lifetime.h"
 
+#include "netpull/http/http_control.h"
+
 namespace netpull::component {
 namespace {
 
@@ -12,6 +14,8 @@ int serverLocks = 0;
 void ObjectCreated() { ++liveObjects; }
 void ObjectDestroyed() { --liveObjects; }
 void ServerLocked(bool lock) { serverLocks += lock ? 1 : (serverLocks > 0 ? -1 : 0); }
-bool CanUnload() { return liveObjects == 0 && serverLocks == 0; }
+// Widgets the library made may outlive their objects until deferred deletion runs: the
+// library stays while any is left.
+bool CanUnload() { return liveObjects == 0 && serverLocks == 0 && http::HTTP::LiveControls() == 0; }
 
 }  // namespace netpull::component

@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
     layout->addLayout(fields);
     layout->addWidget(download);
     layout->addWidget(control);
-    layout->addWidget(log);
+    layout->addWidget(log, 1);
 
     QObject::connect(control, &netpull::http::HTTP::FoundServer, log,
                      [log] { log->appendPlainText(QStringLiteral("FoundServer")); });
