@@ -11,7 +11,8 @@
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's own count of the heap in use, where mallinfo2 knows nothing.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include <vector>

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# netpull-get against real servers started here on loopback: nginx, apache2, lighttpd and
+# Python's http.server. Files from each are saved byte for byte (sha256), 100 MiB and 3 GiB
+# ones from nginx; a chunked body from nginx and from apache; 301, 404 and 500 end in Error and
+# leave the file already at the save path as it was; events are printed as they happen.
+# Usage: real_servers_test.sh NETPULL_GET [--no-large]   (--no-large: no 3 GiB download)
+set -euo pipefail
+getter=$1
+large=${2:-}
+work=$(mktemp -d)
+source "$(dirname "$0")/../../../tools/servers/loopback_servers.sh"
+root=$work/root
+out=$work/out
+mkdir -p "$root/ssi" "$root/folder" "$out"
+head -c 0 /dev/urandom > "$root/empty.bin"
+head -c 1 /dev/urandom > "$root/one.bin"
+head -c 1048576 /dev/urandom > "$root/mib.bin"
+head -c 104857600 /dev/urandom > "$root/hundred.bin"
+head -c 300000 /dev/urandom > "$root/ssi/part.bin"
+printf 'before <!--# include virtual="/ssi/part.bin" --> after' > "$root/ssi/page.txt"
+{ printf 'before '; cat "$root/ssi/part.bin"; printf ' after'; } > "$work/ssi-expected.bin"
+cat > "$work/cgi-bin/stream.sh" <<'CGI'
+#!/bin/sh
+printf 'Content-Type: application/octet-stream\r\n\r\n'
+head -c 2000000 /dev/zero | tr '\0' 'z'
+CGI
+chmod 755 "$work/cgi-bin/stream.sh"
+head -c 2000000 /dev/zero | tr '\0' 'z' > "$work/stream-expected.bin"
+chmod -R a+rX "$root"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# get NAME URL EXPECTED_FILE: downloads and compares the sha256.
+get() {
+    local name=$1 url=$2 expected=$3 saved=$out/$1
+    if ! timeout 300 "$getter" "$url" "$saved" > "$work/$name.log" 2>&1; then
+        fail "$name: netpull-get did not end with Downloaded: $(tail -1 "$work/$name.log")"
+        return
+    fi
+    if [ "$(sha256sum < "$expected")" != "$(sha256sum < "$saved")" ]; then
+        fail "$name: sha256 differs"
+        return
+    fi
+    echo "ok   $name: $(stat -c %s "$saved") bytes, sha256 matches"
+    rm -f "$saved"
+}
+
+# refused NAME URL STATUS: ends in Error STATUS and leaves the existing file alone.
+refused() {
+    local name=$1 url=$2 status=$3 saved=$out/$1
+    echo "old content" > "$saved"
+    if timeout 60 "$getter" "$url" "$saved" > "$work/$name.log" 2>&1; then
+        fail "$name: status $status reported as a success"
+    elif ! grep -qx "Error $status server error" "$work/$name.log"; then
+        fail "$name: expected Error $status, got: $(tail -1 "$work/$name.log")"
+    elif [ "$(cat "$saved")" != "old content" ]; then
+        fail "$name: the existing file was changed"
+    elif [ "$(ls -A "$out")" != "$name" ]; then
+        fail "$name: files left beside the save path: $(ls -A "$out")"
+    else
+        echo "ok   $name: Error $status, existing file intact"
+    fi
+    rm -f "$saved"
+}
+
+# chunked NAME URL: the server really sends that body chunked.
+chunked() {
+    if ! curl -s -D - -o /dev/null "$2" | tr -d '\r' | grep -qi '^transfer-encoding: chunked'; then
+        fail "$1: the server did not send a chunked body, the test proves nothing"
+    fi
+}
+
+start_nginx "$root"
+start_apache "$root"
+start_lighttpd "$root"
+start_python "$root"
+declare -A ports=([nginx]=$nginx_port [apache]=$apache_port [lighttpd]=$lighttpd_port [python]=$python_port)
+
+for server in nginx apache lighttpd python; do
+    base=http://127.0.0.1:${ports[$server]}
+    for file in empty one mib; do get "$server-$file" "$base/$file.bin" "$root/$file.bin"; done
+    refused "$server-404" "$base/missing.bin" 404
+    if [ "$server" = python ]; then
+        refused "$server-301" "$base/folder" 301
+    else
+        refused "$server-301" "$base/moved" 301
+    fi
+done
+refused nginx-500 "http://127.0.0.1:$nginx_port/broken" 500
+refused apache-500 "http://127.0.0.1:$apache_port/cgi-bin/broken.sh" 500
+refused lighttpd-500 "http://127.0.0.1:$lighttpd_port/cgi-bin/broken.sh" 500
+
+get nginx-hundred "http://127.0.0.1:$nginx_port/hundred.bin" "$root/hundred.bin"
+chunked nginx-chunked "http://127.0.0.1:$nginx_port/ssi/page.txt"
+get nginx-chunked "http://127.0.0.1:$nginx_port/ssi/page.txt" "$work/ssi-expected.bin"
+chunked apache-chunked "http://127.0.0.1:$apache_port/cgi-bin/stream.sh"
+get apache-chunked "http://127.0.0.1:$apache_port/cgi-bin/stream.sh" "$work/stream-expected.bin"
+
+# A script reading netpull-get's output sees each event when it happens, not at the end.
+python3 - "$getter" "http://127.0.0.1:$nginx_port/hundred.bin" "$out/watched" <<'PY' || fail "events are not printed as they happen"
+import subprocess, sys
+process = subprocess.Popen(sys.argv[1:], stdout=subprocess.PIPE, text=True)
+first = process.stdout.readline()
+running = process.poll() is None
+process.kill()
+process.wait()
+sys.exit(0 if first.startswith("FoundServer") and running else 1)
+PY
+rm -f "$out/watched"
+
+if [ "$large" = --no-large ]; then
+    echo "skipped 3 GiB: run by the plain build only"
+elif [ "$(df --output=avail -B1G "$work" | tail -1)" -lt 8 ]; then
+    echo "skipped 3 GiB: less than 8 GiB free on $(df --output=target "$work" | tail -1)"
+else
+    truncate -s 3G "$root/large.bin"
+    get nginx-3GiB "http://127.0.0.1:$nginx_port/large.bin" "$root/large.bin"
+    rm -f "$root/large.bin"
+fi
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures failed"
+    exit 1
+fi
+echo "all real-server downloads passed"

@@ -1,0 +1,144 @@
+# Sourced by scripts that need real HTTP servers on loopback: starts nginx, apache2, lighttpd or
+# Python's http.server from Debian on a free loopback port, each with a configuration written
+# here into $work, serving the folder given; all of them stop when the script exits.
+# Needs: $work, an empty folder of the caller's. Each start_SERVER ROOT sets SERVER_port.
+# What each one answers besides the files of ROOT:
+#   nginx:    /moved 301, /broken 500, /ssi/ with server-side includes (a chunked body)
+#   apache:   /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin (a body without length is chunked)
+#   lighttpd: /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin
+#   python:   a folder's name without its final "/" gives 301
+mkdir -p "$work/logs" "$work/cgi-bin"
+# The servers run as unprivileged users: the folders must be readable by anyone.
+chmod 755 "$work" "$work/cgi-bin"
+cat > "$work/cgi-bin/broken.sh" <<'CGI'
+#!/bin/sh
+printf 'Status: 500 Internal Server Error\r\nContent-Type: text/plain\r\n\r\nbroken\n'
+CGI
+chmod 755 "$work/cgi-bin/broken.sh"
+
+servers_stop() {
+    local pidfile
+    for pidfile in "$work"/*.pid; do
+        [ -f "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null || true
+    done
+    # The servers' workers go with their parents; give them a moment before the folder goes.
+    for _ in $(seq 20); do
+        pgrep -f "$work/" > /dev/null || break
+        sleep 0.1
+    done
+    rm -rf "$work"
+}
+trap servers_stop EXIT
+
+free_port() {
+    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# Waits, at most 10 s, until something answers on the port.
+wait_for_port() {
+    local _
+    for _ in $(seq 100); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "nothing listens on port $1"
+    return 1
+}
+
+require() {
+    if [ ! -x "$1" ]; then
+        echo "$1 is missing: run tools/install-deps.sh"
+        exit 1
+    fi
+}
+
+start_nginx() {
+    local root=$1
+    require /usr/sbin/nginx
+    chmod 755 "$root"
+    nginx_port=$(free_port)
+    cat > "$work/nginx.conf" <<CONF
+daemon on;
+pid $work/nginx.pid;
+error_log $work/logs/nginx-error.log;
+events {}
+http {
+    access_log off;
+    sendfile on;
+    client_body_temp_path $work/logs;
+    proxy_temp_path $work/logs;
+    fastcgi_temp_path $work/logs;
+    uwsgi_temp_path $work/logs;
+    scgi_temp_path $work/logs;
+    server {
+        listen 127.0.0.1:$nginx_port;
+        root $root;
+        location = /moved { return 301 /elsewhere; }
+        location = /broken { return 500; }
+        location /ssi/ { ssi on; ssi_types *; }
+    }
+}
+CONF
+    /usr/sbin/nginx -c "$work/nginx.conf" -p "$work"
+    wait_for_port "$nginx_port"
+}
+
+start_apache() {
+    local root=$1 modules=/usr/lib/apache2/modules
+    require /usr/sbin/apache2
+    chmod 755 "$root"
+    apache_port=$(free_port)
+    cat > "$work/apache.conf" <<CONF
+ServerRoot "$work"
+ServerName localhost
+Listen 127.0.0.1:$apache_port
+PidFile $work/apache.pid
+DefaultRuntimeDir $work
+ErrorLog $work/logs/apache-error.log
+LoadModule mpm_prefork_module $modules/mod_mpm_prefork.so
+LoadModule authz_core_module $modules/mod_authz_core.so
+LoadModule alias_module $modules/mod_alias.so
+LoadModule cgi_module $modules/mod_cgi.so
+User www-data
+Group www-data
+DocumentRoot "$root"
+<Directory "$root">
+    Require all granted
+</Directory>
+Redirect 301 /moved /elsewhere
+ScriptAlias /cgi-bin/ "$work/cgi-bin/"
+<Directory "$work/cgi-bin">
+    Require all granted
+</Directory>
+CONF
+    /usr/sbin/apache2 -f "$work/apache.conf" -k start
+    wait_for_port "$apache_port"
+}
+
+start_lighttpd() {
+    local root=$1
+    require /usr/sbin/lighttpd
+    chmod 755 "$root"
+    lighttpd_port=$(free_port)
+    cat > "$work/lighttpd.conf" <<CONF
+server.document-root = "$root"
+server.bind = "127.0.0.1"
+server.port = $lighttpd_port
+server.pid-file = "$work/lighttpd.pid"
+server.errorlog = "$work/logs/lighttpd-error.log"
+server.modules = ("mod_redirect", "mod_alias", "mod_cgi")
+url.redirect = ("^/moved\$" => "/elsewhere")
+alias.url = ("/cgi-bin/" => "$work/cgi-bin/")
+\$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }
+CONF
+    /usr/sbin/lighttpd -f "$work/lighttpd.conf"
+    wait_for_port "$lighttpd_port"
+}
+
+start_python() {
+    local root=$1
+    python_port=$(free_port)
+    python3 -m http.server --bind 127.0.0.1 --directory "$root" "$python_port" > "$work/logs/python.log" 2>&1 &
+    echo $! > "$work/python.pid"
+    wait_for_port "$python_port"
+}
