@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Downloads one 1 GiB file from nginx on loopback with netpull-get and with curl, alternated
-# five times in one run to the same disk, and reports each pair's throughputs, the median of
+# five times in one run to the same disk (which goes first alternates too), and reports each pair's throughputs, the median of
 # the ratios, and netpull-get's peak memory beside its idle size (a download of an empty file).
 # Usage: netpull_vs_curl.sh PATH/TO/netpull-get [SIZE_MIB]
 set -euo pipefail
@@ -15,15 +15,22 @@ head -c $((size_mib * 1048576)) /dev/urandom > "$work/root/big.bin"
 : > "$work/root/empty.bin"
 start_nginx "$work/root"
 url=http://127.0.0.1:$nginx_port
-measure() {  # prints "seconds peak_kib"
+measure() {  # prints "seconds peak_kib"; each run starts with no dirty pages of the last one
+    sync
     /usr/bin/time -f "%e %M" -o "$work/time" "$@" > /dev/null 2>&1
     cat "$work/time"
 }
 read -r _ idle < <(measure "$getter" "$url/empty.bin" "$out/empty")
 runs=()
 for run in 1 2 3 4 5; do
-    read -r curl_s _ < <(measure curl -s -o "$out/curl.bin" "$url/big.bin")
-    read -r netpull_s kib < <(measure "$getter" "$url/big.bin" "$out/netpull.bin")
+    # Which of the two goes first changes from run to run.
+    if [ $((run % 2)) -eq 1 ]; then
+        read -r curl_s _ < <(measure curl -s -o "$out/curl.bin" "$url/big.bin")
+        read -r netpull_s kib < <(measure "$getter" "$url/big.bin" "$out/netpull.bin")
+    else
+        read -r netpull_s kib < <(measure "$getter" "$url/big.bin" "$out/netpull.bin")
+        read -r curl_s _ < <(measure curl -s -o "$out/curl.bin" "$url/big.bin")
+    fi
     runs+=("$curl_s $netpull_s $kib")
     rm -f "$out/"*.bin
 done
