@@ -1,6 +1,8 @@
 // A button showing an icon beside a caption of one or two lines.
 #include "lookup/ui/toolkit/picture_button.h"
 
+#include <QKeyEvent>
+
 namespace tarvel::toolkit {
 
 PictureButton::PictureButton(const QIcon& icon, const QString& caption, const QString& tooltip,
@@ -12,6 +14,15 @@ PictureButton::PictureButton(const QIcon& icon, const QString& caption, const QS
     setToolTip(tooltip);
     setFocusPolicy(Qt::StrongFocus);
     SetCaption(caption);
+}
+
+void PictureButton::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier && !event->isAutoRepeat()) {
+        animateClick();
+        return;
+    }
+    QToolButton::keyPressEvent(event);
 }
 
 void PictureButton::SetCaption(const QString& caption) {

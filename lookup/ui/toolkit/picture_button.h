@@ -1,5 +1,5 @@
 // A button showing an icon beside a caption of one or two lines; two-line captions are
-// given with the program's CR LF line break.
+// given with the program's CR LF line break. As on Windows, Enter clicks it as Space does.
 #pragma once
 
 #include <QToolButton>
@@ -12,6 +12,9 @@ public:
     PictureButton(const QIcon& icon, const QString& caption, const QString& tooltip,
                   QWidget* parent);
     void SetCaption(const QString& caption);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace tarvel::toolkit

@@ -38,11 +38,19 @@ ResultList::ResultList(QWidget* parent) : QListView(parent), model_(this) {
     // selection changes raise the click event.
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid()) {
+                if (current.isValid() && !takingFocus_) {
                     selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
                     emit lineClicked();
                 }
             });
+}
+
+void ResultList::focusInEvent(QFocusEvent* event) {
+    const bool hadCurrent = currentIndex().isValid();
+    takingFocus_ = true;
+    QListView::focusInEvent(event);
+    if (!hadCurrent) selectionModel()->clearCurrentIndex();
+    takingFocus_ = false;
 }
 
 int ResultList::CurrentRow() const {

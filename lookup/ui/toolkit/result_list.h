@@ -42,8 +42,13 @@ public:
 signals:
     void lineClicked();
 
+protected:
+    // Taking the focus selects nothing: the list view would make its first line current.
+    void focusInEvent(QFocusEvent* event) override;
+
 private:
     ResultListModel model_;
+    bool takingFocus_ = false;
 };
 
 }  // namespace tarvel::toolkit

@@ -1,6 +1,7 @@
 // A text box with the events the windows rely on: its change event is QLineEdit's
 // textChanged (raised at once, nested inside setText, also when code sets the text, and not
-// when the text stays the same); gotFocus is raised whenever it takes the keyboard focus.
+// when the text stays the same); gotFocus is raised when the focus comes to it from another
+// control, not when its window becomes active again or a menu or popup closes.
 #pragma once
 
 #include <QFocusEvent>
@@ -25,7 +26,8 @@ signals:
 protected:
     void focusInEvent(QFocusEvent* event) override {
         QLineEdit::focusInEvent(event);
-        emit gotFocus();
+        const Qt::FocusReason reason = event->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) emit gotFocus();
     }
 };
 

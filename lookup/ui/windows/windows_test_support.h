@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <QString>
 #include <memory>
 #include <ostream>
@@ -12,6 +14,13 @@
 #include "lookup/ui/platform/recording_services.h"
 #include "lookup/ui/windows/main_window.h"
 #include "lookup/ui/windows/program.h"
+
+// Waits, pumping Qt's events, until the condition holds; a test failure when it never does.
+// (QTRY_VERIFY would only leave the test body, unseen by GoogleTest.)
+#define EXPECT_EVENTUALLY(condition, timeoutMs) \
+    EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) << #condition
+#define ASSERT_EVENTUALLY(condition, timeoutMs) \
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) << #condition
 
 // Readable QString values in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }

@@ -1,0 +1,130 @@
+// The main window as the keyboard and the window system drive it: the status line kept when
+// the window becomes active again, Enter on a button, tabbing into the list and through the
+// window, and choosing lines with the arrow keys.
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "lookup/ui/platform/qt_services.h"
+#include "lookup/ui/windows/windows_test_support.h"
+
+namespace tarvel::windows {
+namespace {
+
+using search::DetailLabel;
+
+// Another window takes the activation, then the main window gets it back.
+void DeactivateAndReactivate(QWidget& window) {
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_EVENTUALLY(!window.isActiveWindow(), 5000);
+    window.activateWindow();
+    ASSERT_EVENTUALLY(window.isActiveWindow(), 5000);
+    QApplication::processEvents();
+}
+
+class KeyboardFocusTest : public ::testing::Test {
+protected:
+    MainWindowHarness ui{DeliveredTables()};
+};
+
+TEST_F(KeyboardFocusTest, TheStatusLineSurvivesTheWindowBecomingActiveAgain) {
+    ui.ClickPostalPlaceholder();
+    ui.TypePostal(QStringLiteral("75001"));
+    const QString status = ui.Status();
+    ASSERT_EQ(status, "Une commune a ce code postal.");
+    DeactivateAndReactivate(ui.window());
+    EXPECT_EQ(QApplication::focusWidget(), ui.window().TxtCP);
+    EXPECT_EQ(ui.Status(), status);
+    EXPECT_EQ(ui.window().ModeRecherche(), 1);
+
+    // A popup that closes hands the focus back: no change of box either.
+    QFocusEvent back(QEvent::FocusIn, Qt::PopupFocusReason);
+    QApplication::sendEvent(ui.window().TxtCP, &back);
+    EXPECT_EQ(ui.Status(), status);
+}
+
+TEST_F(KeyboardFocusTest, AMovingFocusStillSetsTheMode) {
+    ui.ClickPostalPlaceholder();
+    ui.TypePostal(QStringLiteral("75001"));
+    QTest::keyClick(ui.window().TxtCP, Qt::Key_Tab);
+    EXPECT_TRUE(ui.window().TxtCherche->hasFocus());
+    EXPECT_EQ(ui.window().ModeRecherche(), 2);
+    EXPECT_EQ(ui.Status(), "Entrez un nom de commune.");
+}
+
+// A real message box, through the program's Qt services: closing it activates the main
+// window again, which must not rewrite what the search reported.
+TEST(KeyboardFocusWithRealBoxes, ThePasteMessageLeavesTheSearchStatus) {
+    platform::QtServices services;
+    Program program{services, [](int) {}, ProgramStrings{"/opt/tarvel/", "\r\n", "Tarvel", "1.00", ""},
+                    DeliveredTables()};
+    MainWindow window(program);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_EVENTUALLY(window.isActiveWindow(), 5000);
+    QTest::mouseClick(window.Txt2Foc, Qt::LeftButton);
+    QStringList shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown << box->text();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    window.TxtCherche->insert(QStringLiteral("st-jean"));
+    closer.stop();
+    EXPECT_THAT(shown, ::testing::ElementsAre("Le caractere '' - '' n'est pas valide."));
+    EXPECT_EQ(window.TxtCherche->text(), "STJEAN");
+    // As the window manager does once the box is gone.
+    window.activateWindow();
+    ASSERT_EVENTUALLY(window.isActiveWindow(), 5000);
+    QApplication::processEvents();
+    EXPECT_EQ(window.LblInfo->Caption(), "Aucun nom de commune n'a été trouvé.");
+}
+
+TEST_F(KeyboardFocusTest, EnterOnAFocusedButtonClicksIt) {
+    ui.window().CmdQ->setFocus();
+    QTest::keyClick(ui.window().CmdQ, Qt::Key_Return);
+    ASSERT_EVENTUALLY(ui.EndedWith() == 0, 5000);
+}
+
+TEST_F(KeyboardFocusTest, TabbingIntoTheListSelectsNothingAndArrowsChooseLines) {
+    ui.ClickNamePlaceholder();
+    ui.TypeName(QStringLiteral("aast"));
+    const QString firstMatch = ui.Caption(DetailLabel::Commune);
+    QTest::keyClick(ui.window().TxtCherche, Qt::Key_Tab);
+    ASSERT_TRUE(ui.window().LstLaListe->hasFocus());
+    EXPECT_EQ(ui.window().LstLaListe->CurrentRow(), -1);
+    EXPECT_EQ(ui.Caption(DetailLabel::Commune), firstMatch);
+
+    ui.ClickNamePlaceholder();
+    ui.window().TxtCherche->setText(QStringLiteral("PARIS"));
+    ui.window().LstLaListe->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(ui.window().LstLaListe, Qt::Key_Down);
+    EXPECT_EQ(ui.window().LstLaListe->CurrentRow(), 0);
+    EXPECT_EQ(ui.Caption(DetailLabel::Commune), ui.Lines()[0]);
+    QTest::keyClick(ui.window().LstLaListe, Qt::Key_Down);
+    EXPECT_EQ(ui.window().LstLaListe->CurrentRow(), 1);
+    EXPECT_EQ(ui.Caption(DetailLabel::Commune), ui.Lines()[1]);
+}
+
+TEST_F(KeyboardFocusTest, TabGoesThroughTheControlsInTheirOrder) {
+    MainWindow& w = ui.window();
+    ui.ClickPostalPlaceholder();
+    ui.TypePostal(QStringLiteral("75001"));  // the action buttons are enabled now
+    std::vector<QWidget*> order;
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.push_back(QApplication::focusWidget());
+    }
+    EXPECT_THAT(order, ::testing::ElementsAre(w.TxtCherche, w.LstLaListe, w.CmdCopier, w.CmdExterne, w.CmdGoogleMap,
+                                              w.CmdAbout, w.CmdQ, w.Foc));
+}
+
+}  // namespace
+}  // namespace tarvel::windows
