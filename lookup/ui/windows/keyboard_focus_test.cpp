@@ -1,13 +1,17 @@
 // The main window as the keyboard and the window system drive it: the status line kept when
 // the window becomes active again, Enter on a button, tabbing into the list and through the
 // window, and choosing lines with the arrow keys.
+#include <QDialogButtonBox>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "lookup/ui/platform/qt_services.h"
+#include "lookup/ui/toolkit/french_translations.h"
 #include "lookup/ui/windows/windows_test_support.h"
 
 namespace tarvel::windows {
@@ -124,6 +128,21 @@ TEST_F(KeyboardFocusTest, TabGoesThroughTheControlsInTheirOrder) {
     }
     EXPECT_THAT(order, ::testing::ElementsAre(w.TxtCherche, w.LstLaListe, w.CmdCopier, w.CmdExterne, w.CmdGoogleMap,
                                               w.CmdAbout, w.CmdQ, w.Foc));
+}
+
+// The program loads Qt's French texts at start: the boxes' context menu and the dialogs'
+// standard buttons are French too.
+TEST_F(KeyboardFocusTest, QtsOwnTextsAreFrench) {
+    ASSERT_TRUE(toolkit::InstallFrenchTranslations(*QCoreApplication::instance()));
+    const std::unique_ptr<QMenu> menu(ui.window().TxtCherche->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        if (!action->isSeparator()) texts << action->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
+    EXPECT_THAT(texts, ::testing::ElementsAre("Annuler", "Rétablir", "Couper", "Copier", "Coller", "Supprimer",
+                                              "Tout sélectionner"));
+    QDialogButtonBox buttons(QDialogButtonBox::Close | QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Close)->text().remove(QLatin1Char('&')), "Fermer");
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')), "Annuler");
 }
 
 }  // namespace
