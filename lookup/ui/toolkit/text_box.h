@@ -6,6 +6,8 @@
 
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace tarvel::toolkit {
 
@@ -18,6 +20,25 @@ public:
         QPalette p = palette();
         p.setColor(QPalette::Base, colour);
         setPalette(p);
+    }
+
+    // The width that text has inside the box, without frame, margins and caret.
+    int TextRoom() const {
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+        // QLineEdit keeps 2 pixels on either side of the text and 1 for the caret.
+        constexpr int kInnerMargins = 2 * 2 + 1;
+        return contents.width() - textMargins().left() - textMargins().right() - kInnerMargins;
+    }
+
+    // Keeps the font's look but lowers its size, half a point at a time, until the widest
+    // text the box may hold fits in it.
+    void FitFontTo(const QString& widest) {
+        QFont fitted = font();
+        while (QFontMetrics(fitted).horizontalAdvance(widest) > TextRoom() && fitted.pointSizeF() > 6)
+            fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+        setFont(fitted);
     }
 
 signals:

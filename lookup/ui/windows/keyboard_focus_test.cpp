@@ -130,6 +130,14 @@ TEST_F(KeyboardFocusTest, TabGoesThroughTheControlsInTheirOrder) {
                                               w.CmdAbout, w.CmdQ, w.Foc));
 }
 
+TEST_F(KeyboardFocusTest, FiveDigitsFitThePostalCodeBox) {
+    toolkit::TextBox& box = *ui.window().TxtCP;
+    EXPECT_TRUE(box.font().bold());
+    EXPECT_LE(box.font().pointSizeF(), 18);
+    for (const char* code : {"00000", "98890", "88888", "44444"})
+        EXPECT_LE(QFontMetrics(box.font()).horizontalAdvance(QString::fromLatin1(code)), box.TextRoom()) << code;
+}
+
 // The program loads Qt's French texts at start: the boxes' context menu and the dialogs'
 // standard buttons are French too.
 TEST_F(KeyboardFocusTest, QtsOwnTextsAreFrench) {

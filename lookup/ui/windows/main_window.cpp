@@ -99,6 +99,8 @@ void MainWindow::BuildSearchArea() {
     TxtCP->setAlignment(Qt::AlignCenter);
     TxtCP->setFont(BoldFont(18));
     PlaceInTwips(*TxtCP, 60, 480, 1275, 495);
+    // Bold 18 point where five digits fit the box with the fonts at hand, smaller otherwise.
+    TxtCP->FitFontTo(QStringLiteral("00000"));
     Txt1Foc = new toolkit::TextBox(Fra1);
     MakePlaceholder(*Txt1Foc, QStringLiteral("Ex: 75001"));
     PlaceInTwips(*Txt1Foc, 120, 570, 1155, 345);
