@@ -2,7 +2,8 @@
 // refusing a damaged table as a whole.
 #include "lookup/data/table_loader.h"
 
-#include <array>
+#include <cstring>
+#include <memory>
 #include <limits>
 #include <string>
 #include <vector>
@@ -30,74 +31,68 @@ std::string_view WithoutPadding(std::string_view bytes) {
     return end == std::string_view::npos ? std::string_view{} : bytes.substr(0, end + 1);
 }
 
-// Walks the records of one table, decoding into a buffer sized exactly beforehand.
+// The position of the next CR LF at or after from, or npos.
+std::size_t FindLineEnd(std::string_view text, std::size_t from) {
+    while (from < text.size()) {
+        const void* found = std::memchr(text.data() + from, '\r', text.size() - from);
+        if (found == nullptr) return std::string_view::npos;
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        if (at + 1 < text.size() && text[at + 1] == '\n') return at;
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
+// Decodes the whole table at once, then cuts it into records at CR LF and each record's key
+// at its separator.
 class TableParser {
 public:
-    explicit TableParser(const TableFormat& format) : format_(format) {
-        for (int byte = 0x80; byte < 0x100; ++byte) special_[byte] = true;
-        special_['\r'] = special_[format.keySeparator] = true;
-    }
+    explicit TableParser(const TableFormat& format)
+        : format_(format), keySeparator_(Utf8Of(format.keySeparator)) {}
 
     CommuneTable Parse(std::string_view bytes) {
         bytes = WithoutPadding(bytes);
         if (bytes.size() >= std::numeric_limits<std::uint32_t>::max() / 3)
             throw TableError(Damaged(format_, "sa taille est excessive."));
-        text_.resize(DecodedWindows1252Size(bytes));
-        out_ = text_.data();
-        entries_.reserve(bytes.size() / 96);
-        const auto* byte = reinterpret_cast<const unsigned char*>(bytes.data());
-        const auto* const end = byte + bytes.size();
-        for (; byte != end; ++byte) {
-            if (!special_[*byte]) {  // plain ASCII, by far the most frequent
-                *out_++ = static_cast<char>(*byte);
-                continue;
-            }
-            if (*byte == '\r' && byte + 1 != end && byte[1] == '\n') {
-                EndRecord();
-                ++byte;
-                continue;
-            }
-            if (*byte == format_.keySeparator || *byte == kFieldSeparator) Note(*byte);
-            out_ = WriteWindows1252(*byte, out_);
+        const std::size_t room = DecodedWindows1252Bound(bytes) + kDecodeSlack;
+        TextBuffer text = AllocateText(room);
+        const std::size_t size = DecodeWindows1252Into(bytes, text.get());
+        entries_.reserve(bytes.size() / 96 + 1);
+        const std::string_view all(text.get(), size);
+        for (std::size_t start = 0; start < all.size();) {
+            const std::size_t end = FindLineEnd(all, start);
+            const std::size_t stop = end == std::string_view::npos ? all.size() : end;
+            AddRecord(all, start, stop);
+            // A table whose text ends with a line break has no record after it.
+            start = end == std::string_view::npos ? all.size() : end + 2;
         }
-        // A table whose text ends with a line break has no record after it.
-        if (Written() > recordStart_) EndRecord();
         if (entries_.empty()) throw TableError(Damaged(format_, "elle ne contient aucune commune."));
-        text_.resize(Written());  // drop the room that the line breaks did not use
-        return CommuneTable(std::move(text_), std::move(entries_));
+        return CommuneTable(std::move(text), size, std::move(entries_));
     }
 
 private:
-    std::uint32_t Written() const { return static_cast<std::uint32_t>(out_ - text_.data()); }
-
-    void Note(unsigned char byte) {
-        if (!keyEnded_ && byte == format_.keySeparator) {
-            keyEnded_ = true;
-            keyLength_ = Written() - recordStart_;
-        } else if (keyEnded_ && byte == kFieldSeparator) {
-            sawFieldAfterKey_ = true;
-        }
+    static std::string Utf8Of(unsigned char byte) {
+        char buffer[4];
+        return std::string(buffer, WriteWindows1252(byte, buffer));
     }
 
-    void EndRecord() {
+    void AddRecord(std::string_view all, std::size_t start, std::size_t stop) {
+        const std::string_view record = all.substr(start, stop - start);
         const std::size_t number = entries_.size() + 1;
-        if (!keyEnded_) throw TableError(MissingSeparator(format_, number, format_.keySeparator));
-        if (format_.needsFieldSeparator && !sawFieldAfterKey_)
+        const std::size_t key = record.find(keySeparator_);
+        if (key == std::string_view::npos)
+            throw TableError(MissingSeparator(format_, number, format_.keySeparator));
+        if (format_.needsFieldSeparator && record.find(kFieldSeparatorUtf8, key) == std::string_view::npos)
             throw TableError(MissingSeparator(format_, number, kFieldSeparator));
-        entries_.push_back({recordStart_, Written() - recordStart_, keyLength_});
-        recordStart_ = Written();
-        keyEnded_ = sawFieldAfterKey_ = false;
+        entries_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(record.size()),
+                            static_cast<std::uint32_t>(key)});
     }
+
+    static constexpr std::string_view kFieldSeparatorUtf8 = "\xC2\xA7";
 
     const TableFormat& format_;
-    std::array<bool, 256> special_{};  // bytes that need more than a copy
-    std::string text_;
-    char* out_ = nullptr;
+    const std::string keySeparator_;  // in UTF-8
     std::vector<CommuneTable::Entry> entries_;
-    std::uint32_t recordStart_ = 0;
-    std::uint32_t keyLength_ = 0;
-    bool keyEnded_ = false;
-    bool sawFieldAfterKey_ = false;
 };
 
 }  // namespace

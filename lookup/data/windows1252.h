@@ -17,4 +17,12 @@ std::string DecodeWindows1252(std::string_view bytes);
 // The length in bytes of the UTF-8 form of some Windows-1252 text.
 std::size_t DecodedWindows1252Size(std::string_view bytes);
 
+// A bound on that length that is quick to compute: two more bytes for every byte above 0x7F.
+std::size_t DecodedWindows1252Bound(std::string_view bytes);
+
+// Decodes the whole text at out, which has room for DecodedWindows1252Bound(bytes) bytes and
+// kDecodeSlack more, and returns the length written. One table look-up a byte, no branch.
+inline constexpr std::size_t kDecodeSlack = 8;
+std::size_t DecodeWindows1252Into(std::string_view bytes, char* out);
+
 }  // namespace tarvel::data
