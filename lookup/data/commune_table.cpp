@@ -31,10 +31,14 @@ TextBuffer AllocateText(std::size_t size) {
 }
 
 CommuneTable::CommuneTable(TextBuffer text, std::size_t size, std::vector<Entry> entries)
-    : text_(std::move(text)), size_(size), entries_(std::move(entries)) {}
+    : text_(std::move(text)), size_(size), entries_(std::move(entries)) {
+    keysAscending_ = true;
+    for (std::size_t i = 1; i < entries_.size() && keysAscending_; ++i) keysAscending_ = Key(i - 1) <= Key(i);
+}
 
 CommuneTable::CommuneTable(const CommuneTable& other)
-    : text_(AllocateText(other.size_)), size_(other.size_), entries_(other.entries_) {
+    : text_(AllocateText(other.size_)), size_(other.size_), entries_(other.entries_),
+      keysAscending_(other.keysAscending_) {
     std::copy_n(other.text_.get(), size_, text_.get());
 }
 

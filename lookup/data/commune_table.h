@@ -43,6 +43,9 @@ public:
         const Entry& e = entries_[index];
         return {text_.get() + e.offset, e.keyLength};
     }
+    // Whether every key is at least the one before it, in byte order: the keys that begin
+    // with some text then stand together.
+    bool KeysAscending() const { return keysAscending_; }
     // Bytes held by the table in memory, for the memory budget.
     std::size_t MemoryBytes() const;
 
@@ -51,6 +54,7 @@ private:
     TextBuffer text_;
     std::size_t size_ = 0;
     std::vector<Entry> entries_;
+    bool keysAscending_ = false;
 };
 
 }  // namespace tarvel::data

@@ -2,6 +2,7 @@
 #include "lookup/search/name_search.h"
 
 #include "lookup/search/letter_case.h"
+#include "lookup/search/prefix_matches.h"
 #include "lookup/search/utf8.h"
 
 namespace tarvel::search {
@@ -19,18 +20,12 @@ SearchResult SearchByName(const data::CommuneTable& table, std::string_view clea
     SearchResult result;
     if (CountCharacters(cleaned) < kNameSearchMinimum) return result;
     const std::string prefix = ToUpperFrench(cleaned);
-    for (std::size_t i = 0; i < table.Count(); ++i) {
-        const std::string_view key = table.Key(i);
-        if (!key.starts_with(prefix)) continue;
-        const std::string_view record = table.Record(i);
-        if (result.records.empty()) {
-            result.lines.Reserve(256, 256 * 24);
-            result.firstMatch = CaptionsOfNameRecord(record);
-        }
-        result.lines.AppendJoined(PostalCodeOfNameRecord(record), ' ', key);
-        result.records.push_back(static_cast<std::uint32_t>(i));
-    }
-    result.status = NameStatus(result.records.size());
+    result.lines = ListLines(table, ListLines::Form::PostalCodeThenKey);
+    ForEachKeyWithPrefix(table, prefix, [&](std::size_t i, std::string_view) {
+        if (result.lines.empty()) result.firstMatch = CaptionsOfNameRecord(table.Record(i));
+        result.lines.Add(static_cast<std::uint32_t>(i));
+    });
+    result.status = NameStatus(result.lines.size());
     return result;
 }
 

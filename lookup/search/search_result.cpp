@@ -3,19 +3,16 @@
 
 namespace tarvel::search {
 
-void ListLines::Reserve(std::size_t lines, std::size_t bytes) {
-    ends_.reserve(lines);
-    text_.reserve(bytes);
-}
-
-void ListLines::Append(std::string_view line) {
-    text_.append(line);
-    ends_.push_back(static_cast<std::uint32_t>(text_.size()));
-}
-
-void ListLines::AppendJoined(std::string_view first, char separator, std::string_view second) {
-    text_.append(first).append(1, separator).append(second);
-    ends_.push_back(static_cast<std::uint32_t>(text_.size()));
+std::string ListLines::operator[](std::size_t index) const {
+    const std::uint32_t record = records_[index];
+    const std::string_view key = table_->Key(record);
+    if (form_ == Form::Key) return std::string(key);
+    // The key holds no field separator: the postal code is looked for after it.
+    const std::string_view postalCode = PostalCodeOfNameRecord(table_->Record(record).substr(key.size()));
+    std::string line;
+    line.reserve(postalCode.size() + 1 + key.size());
+    line.append(postalCode).append(1, ' ').append(key);
+    return line;
 }
 
 }  // namespace tarvel::search

@@ -8,33 +8,40 @@
 #include <string_view>
 #include <vector>
 
+#include "lookup/data/commune_table.h"
 #include "lookup/search/detail_captions.h"
 
 namespace tarvel::search {
 
-// The lines of the result list, kept in one buffer: thousands of lines are built at every
-// keystroke, and one allocation for all of them keeps that cheap.
+// The lines of the result list: the record behind each line, and the form of its text, made
+// when the line is shown. A search of thousands of lines builds no text at all; the list
+// shows a screenful. The table must outlive the lines.
 class ListLines {
 public:
-    void Reserve(std::size_t lines, std::size_t bytes);
-    void Append(std::string_view line);
-    void AppendJoined(std::string_view first, char separator, std::string_view second);
+    enum class Form {
+        Key,                // a postal-code record's key: postal code, space, name
+        PostalCodeThenKey,  // a name record's postal code, one space, its key
+    };
 
-    std::size_t size() const { return ends_.size(); }
-    bool empty() const { return ends_.empty(); }
-    std::string_view operator[](std::size_t index) const {
-        const std::uint32_t begin = index == 0 ? 0 : ends_[index - 1];
-        return std::string_view(text_).substr(begin, ends_[index] - begin);
-    }
+    ListLines() = default;
+    ListLines(const data::CommuneTable& table, Form form) : table_(&table), form_(form) {}
+
+    void Add(std::uint32_t record) { records_.push_back(record); }
+    std::size_t size() const { return records_.size(); }
+    bool empty() const { return records_.empty(); }
+    std::string operator[](std::size_t index) const;
+    // The table index of the record behind each line.
+    std::uint32_t Record(std::size_t index) const { return records_[index]; }
+    const std::vector<std::uint32_t>& Records() const { return records_; }
 
 private:
-    std::string text_;
-    std::vector<std::uint32_t> ends_;
+    const data::CommuneTable* table_ = nullptr;
+    Form form_ = Form::Key;
+    std::vector<std::uint32_t> records_;
 };
 
 struct SearchResult {
     ListLines lines;
-    std::vector<std::uint32_t> records;  // the table index of the record behind each line
     std::optional<DetailCaptions> firstMatch;
     std::string status;
 };

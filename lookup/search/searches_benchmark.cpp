@@ -42,10 +42,10 @@ void BM_BarePostalScan(benchmark::State& state, const char* prefix) {
 BENCHMARK_CAPTURE(BM_NameSearch, ST, "ST")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_NameSearch, SA, "SA")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_NameSearch, LA, "LA")->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_PostalSearch, 010, "010")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_PostalSearch, 750, "750")->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_PostalSearch, 01, "01")->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_PostalSearch, 75, "75")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_PostalSearch, 010, "010")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_PostalSearch, 130, "130")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_PostalSearch, 75016, "75016")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_BareNameScan, ST, "ST")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_BarePostalScan, 010, "010")->Unit(benchmark::kMicrosecond);
 

@@ -10,6 +10,7 @@
 #include "lookup/data/delivered_tables.h"
 #include "lookup/search/name_search.h"
 #include "lookup/search/postal_search.h"
+#include "lookup/search/prefix_matches.h"
 
 namespace tarvel::search {
 namespace {
@@ -26,7 +27,7 @@ std::vector<std::string> Lines(const SearchResult& result) {
 
 void ExpectEmpty(const SearchResult& result) {
     EXPECT_TRUE(result.lines.empty());
-    EXPECT_TRUE(result.records.empty());
+    EXPECT_TRUE(result.lines.Records().empty());
     EXPECT_FALSE(result.firstMatch);
     EXPECT_EQ(result.status, "");
 }
@@ -36,7 +37,7 @@ class Searches : public data::WithDeliveredTables<::testing::Test> {};
 TEST_F(Searches, PostalCodeListsMatchesInTableOrder) {
     const SearchResult r = SearchByPostalCode(*postal_, "01000");
     EXPECT_THAT(Lines(r), ElementsAre("01000 BOURG EN BRESSE", "01000 ST DENIS LES BOURG"));
-    EXPECT_THAT(r.records, ElementsAre(0u, 1u));
+    EXPECT_THAT(r.lines.Records(), ElementsAre(0u, 1u));
     EXPECT_EQ(r.status, "2 communes trouvées.");
     ASSERT_TRUE(r.firstMatch);
     EXPECT_EQ((*r.firstMatch)[DetailLabel::CommuneMin], "Bourg-en-Bresse");
@@ -53,7 +54,7 @@ TEST_F(Searches, PostalCodeListsMatchesInTableOrder) {
 TEST_F(Searches, PostalCodeFindsTheLastRecord) {
     const SearchResult r = SearchByPostalCode(*postal_, "98890");
     EXPECT_THAT(Lines(r), ElementsAre("98890 PAITA"));
-    EXPECT_THAT(r.records, ElementsAre(postal_->Count() - 1));
+    EXPECT_THAT(r.lines.Records(), ElementsAre(postal_->Count() - 1));
 }
 
 TEST_F(Searches, PostalCodeWithoutMatchOrTooShort) {
@@ -89,14 +90,14 @@ TEST_F(Searches, NameKeepsEveryPostalCodeOfADistrict) {
                                       "75016 PARIS 16", "75116 PARIS 16", "75017 PARIS 17",
                                       "75018 PARIS 18", "75019 PARIS 19"));
     // Each of the two PARIS 16 lines keeps its own record.
-    EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.records[6])), "75016");
-    EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.records[7])), "75116");
+    EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.lines.Record(6))), "75016");
+    EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.lines.Record(7))), "75116");
 }
 
 TEST_F(Searches, NameFindsTheLastRecordAndReportsNoMatch) {
     const SearchResult last = SearchByName(*names_, "ZUYTPEENE");
     EXPECT_THAT(Lines(last), ElementsAre("59670 ZUYTPEENE"));
-    EXPECT_THAT(last.records, ElementsAre(names_->Count() - 1));
+    EXPECT_THAT(last.lines.Records(), ElementsAre(names_->Count() - 1));
 
     const SearchResult none = SearchByName(*names_, "ZZ");
     EXPECT_TRUE(none.lines.empty());
@@ -126,7 +127,7 @@ TEST(SearchesOnSmallTables, DuplicateLinesKeepTheirOwnRecords) {
         data::kPostalCodeTable);
     const SearchResult r = SearchByPostalCode(table, "62760");
     EXPECT_THAT(Lines(r), ElementsAre("62760 AMPLIER", "62760 THIEVRES", "62760 THIEVRES"));
-    EXPECT_THAT(r.records, ElementsAre(0u, 1u, 2u));
+    EXPECT_THAT(r.lines.Records(), ElementsAre(0u, 1u, 2u));
     EXPECT_EQ((*r.firstMatch)[DetailLabel::CommuneMin], "a");
 }
 
@@ -136,8 +137,32 @@ TEST(SearchesOnSmallTables, UnsortedTablesAreScannedWhole) {
         data::kNameTable);
     const SearchResult r = SearchByName(table, "ST ");
     EXPECT_THAT(Lines(r), ElementsAre("02000 ST B", "03000 ST A"));
-    EXPECT_THAT(r.records, ElementsAre(0u, 2u));
+    EXPECT_THAT(r.lines.Records(), ElementsAre(0u, 2u));
     EXPECT_EQ(SearchByName(table, "st").status, "3 communes trouvées.");
+}
+
+// Every prefix of length 1 to 5 of every key of both delivered tables finds, by binary search,
+// exactly the records a scan of every key finds, in the same order.
+TEST(PrefixMatches, BinarySearchFindsWhatAScanFinds) {
+    for (const auto& format : {data::kPostalCodeTable, data::kNameTable}) {
+        const CommuneTable table = data::LoadDeliveredTable(format);
+        ASSERT_TRUE(table.KeysAscending()) << format.typeName;
+        for (std::size_t length = 1; length <= 5; ++length) {
+            std::map<std::string, std::vector<std::size_t>> scanned;
+            for (std::size_t i = 0; i < table.Count(); ++i) {
+                const std::string_view key = table.Key(i);
+                if (key.size() >= length) scanned[std::string(key.substr(0, length))].push_back(i);
+            }
+            for (const auto& [prefix, expected] : scanned) {
+                std::vector<std::size_t> found;
+                ForEachKeyWithPrefix(table, prefix, [&](std::size_t i, std::string_view) { found.push_back(i); });
+                ASSERT_EQ(found, expected) << format.typeName << " '" << prefix << "'";
+            }
+            std::vector<std::size_t> none;
+            ForEachKeyWithPrefix(table, std::string(length, '\x7F'), [&](std::size_t i, std::string_view) { none.push_back(i); });
+            EXPECT_TRUE(none.empty());
+        }
+    }
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
 }
 
 QString ResultListModel::Line(int row) const {
-    const std::string_view line = result_.lines[static_cast<std::size_t>(row)];
+    const std::string line = result_.lines[static_cast<std::size_t>(row)];
     return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 

@@ -23,7 +23,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
     QString Line(int row) const;
-    std::uint32_t RecordAt(int row) const { return result_.records[static_cast<std::size_t>(row)]; }
+    std::uint32_t RecordAt(int row) const { return result_.lines.Record(static_cast<std::size_t>(row)); }
     int TableTag() const { return tableTag_; }
 
 private:

@@ -1,6 +1,8 @@
 // The detail panel: caption labels, value labels and the copy icons.
 #include "lookup/ui/windows/detail_panel.h"
 
+#include "lookup/ui/toolkit/colours.h"
+
 #include <QApplication>
 #include <QStyle>
 
@@ -40,11 +42,11 @@ DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
         const int top = kRowTop + static_cast<int>(i) * kRowHeight;
         Lbl_[i] = new QLabel(QString::fromUtf8(kCaptions[i]), this);
         Lbl_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        Lbl_[i]->setStyleSheet(QStringLiteral("color: rgb(64, 64, 64);"));
+        toolkit::SetTextColour(*Lbl_[i], QColor(64, 64, 64));
         toolkit::PlaceInTwips(*Lbl_[i], 60, top, kCaptionWidth, kRowHeight);
         values_[i] = new toolkit::ChangeLabel(this);
         values_[i]->setObjectName(QString::fromLatin1(kValueNames[i]));
-        values_[i]->setStyleSheet(QStringLiteral("color: black;"));
+        toolkit::SetTextColour(*values_[i], Qt::black);
         values_[i]->setTextFormat(Qt::PlainText);
         toolkit::PlaceInTwips(*values_[i], kValueLeft, top, kValueWidth, kRowHeight);
     }

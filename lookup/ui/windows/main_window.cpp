@@ -10,6 +10,7 @@
 #include "lookup/search/name_search.h"
 #include "lookup/search/postal_search.h"
 #include "lookup/ui/actions/commune_texts.h"
+#include "lookup/ui/toolkit/colours.h"
 #include "lookup/ui/toolkit/twips.h"
 #include "lookup/ui/windows/about_window.h"
 
@@ -88,7 +89,7 @@ void MainWindow::BuildSearchArea() {
     for (QLabel* title : {postalTitle, nameTitle}) {
         title->setAlignment(Qt::AlignCenter);
         title->setFont(BoldFont(0));
-        title->setStyleSheet(QStringLiteral("color: rgb(0, 0, 128);"));
+        toolkit::SetTextColour(*title, QColor(0, 0, 128));
     }
     PlaceInTwips(*postalTitle, 60, 270, 1275, 255);
     PlaceInTwips(*nameTitle, 1380, 270, 3735, 255);
@@ -116,8 +117,8 @@ void MainWindow::BuildSearchArea() {
 
     LblInfo = new toolkit::ChangeLabel(Fra1);
     LblInfo->setAlignment(Qt::AlignCenter);
-    LblInfo->setAutoFillBackground(true);
-    LblInfo->setStyleSheet(QStringLiteral("color: rgb(128, 0, 0); background: rgb(192, 192, 192);"));
+    toolkit::SetTextColour(*LblInfo, QColor(128, 0, 0));
+    toolkit::SetFillColour(*LblInfo, QColor(192, 192, 192));
     PlaceInTwips(*LblInfo, 60, 1140, 5055, 255);
 
     TxtMiroir = new toolkit::TextBox(Fra1);

@@ -23,7 +23,6 @@ TEST(ComWithoutApplication, CreatingTheControlFailsWithoutAborting) {
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, &control), E_UNEXPECTED);
     EXPECT_EQ(control, nullptr);
     factory->Release();
-    dlclose(library);
 }
 
 }  // namespace
