@@ -130,6 +130,21 @@ TEST_F(KeyboardFocusTest, TabGoesThroughTheControlsInTheirOrder) {
                                               w.CmdAbout, w.CmdQ, w.Foc));
 }
 
+// The labels are written once the list holds the new lines, in both searches.
+TEST_F(KeyboardFocusTest, TheListIsFilledBeforeTheLabelsAreWritten) {
+    std::vector<int> rowsWhenTheNameChanged;
+    QObject::connect(ui.window().Pic1, &DetailPanel::communeNameChanged, [&] {
+        rowsWhenTheNameChanged.push_back(ui.window().LstLaListe->Model().rowCount());
+    });
+    ui.ClickPostalPlaceholder();
+    ui.TypePostal(QStringLiteral("010"));
+    EXPECT_THAT(rowsWhenTheNameChanged, ::testing::ElementsAre(8));
+    ui.ClickNamePlaceholder();
+    ui.window().TxtCherche->setText(QStringLiteral("AAST"));
+    // Emptied with the list already empty, then written with the one line there.
+    EXPECT_THAT(rowsWhenTheNameChanged, ::testing::ElementsAre(8, 0, 1));
+}
+
 TEST_F(KeyboardFocusTest, FiveDigitsFitThePostalCodeBox) {
     toolkit::TextBox& box = *ui.window().TxtCP;
     EXPECT_TRUE(box.font().bold());

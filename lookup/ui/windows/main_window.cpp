@@ -266,11 +266,15 @@ void MainWindow::TxtMiroir_Change() {
     }
 }
 
+// As the searches do it: the list emptied, the labels emptied, the list filled, the labels
+// written from the first match, then the status line.
 void MainWindow::ShowSearch(search::SearchResult result, int tableTag) {
+    LstLaListe->Model().Clear();
     Pic1->Clear();
     const QString status = Q(result.status);
-    if (result.firstMatch) Pic1->ShowCaptions(*result.firstMatch);
+    const std::optional<search::DetailCaptions> firstMatch = std::move(result.firstMatch);
     LstLaListe->Model().Show(std::move(result), tableTag);
+    if (firstMatch) Pic1->ShowCaptions(*firstMatch);
     LblInfo->SetCaption(status);
 }
 
