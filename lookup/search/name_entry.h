@@ -22,4 +22,9 @@ NameEntryCheck CheckTypedName(std::string_view typed);
 // "Le caractere '' É '' n'est pas valide.".
 std::string RejectedCharacterMessage(std::string_view character);
 
+// A paste may hold thousands of distinct rejected characters: the first ones are reported one
+// by one, the rest in one closing message that gives their number.
+inline constexpr std::size_t kRejectedReportedOneByOne = 5;
+std::string OtherRejectedCharactersMessage(std::size_t count);
+
 }  // namespace tarvel::search

@@ -2,6 +2,7 @@
 // run headless without blocking on a modal box or touching the desktop.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,9 +33,12 @@ public:
     bool anotherInstance = false;
     std::string programFolder = "/opt/tarvel";
     std::map<std::pair<int, std::string>, std::string> resources;
+    // Runs while the message would be on screen, for tests that look at the window then.
+    std::function<void(const Message&)> whileShown;
 
     void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override {
         messages.push_back({text, title, icon});
+        if (whileShown) whileShown(messages.back());
     }
     bool SetClipboardText(const std::string& text) override {
         if (clipboardWorks) clipboard = text;

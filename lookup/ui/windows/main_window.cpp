@@ -9,6 +9,7 @@
 #include "lookup/search/name_entry.h"
 #include "lookup/search/name_search.h"
 #include "lookup/search/postal_search.h"
+#include "lookup/search/text_routines.h"
 #include "lookup/ui/actions/commune_texts.h"
 #include "lookup/ui/toolkit/colours.h"
 #include "lookup/ui/toolkit/twips.h"
@@ -235,10 +236,17 @@ void MainWindow::TxtCP_Change() {
 }
 
 // Cleans the typed name: upper case first (the change this makes runs the handler again,
-// nested, and that run finishes the work), then each rejected character is reported once
-// and removed (again through a nested run), and the clean text goes to the mirror box,
-// whose change runs the search.
+// nested, and that run finishes the work), then the first rejected character is reported and
+// removed from the box, whose change runs the handler again for the next one; the clean text
+// goes to the mirror box, whose change runs the search. After the first few, the rejected
+// characters left are removed together and reported in one message.
 void MainWindow::TxtCherche_Change() {
+    if (nameChangeDepth_ == 0) rejectedReported_ = 0;
+    ++nameChangeDepth_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{nameChangeDepth_};
     const std::string typed = S(TxtCherche->text());
     const std::string upper = search::ToUpperFrench(typed);
     if (upper != typed) {
@@ -248,14 +256,20 @@ void MainWindow::TxtCherche_Change() {
     TxtCherche->setCursorPosition(static_cast<int>(TxtCherche->text().size()));
     TxtCherche->setFocus();
     const search::NameEntryCheck check = search::CheckTypedName(upper);
-    for (const std::string& rejected : check.rejected)
-        program_.services.ShowMessage(search::RejectedCharacterMessage(rejected), "",
-                                      platform::MessageIcon::None);
-    if (!check.rejected.empty()) {
-        TxtCherche->setText(Q(check.cleaned));
+    if (check.rejected.empty()) {
+        TxtMiroir->setText(TxtCherche->text());
         return;
     }
-    TxtMiroir->setText(TxtCherche->text());
+    if (rejectedReported_ < search::kRejectedReportedOneByOne) {
+        ++rejectedReported_;
+        const std::string& first = check.rejected.front();
+        program_.services.ShowMessage(search::RejectedCharacterMessage(first), "", platform::MessageIcon::None);
+        TxtCherche->setText(Q(search::sChangeCaractere(upper, first, "")));
+        return;
+    }
+    program_.services.ShowMessage(search::OtherRejectedCharactersMessage(check.rejected.size()), "",
+                                  platform::MessageIcon::None);
+    TxtCherche->setText(Q(check.cleaned));
 }
 
 void MainWindow::TxtMiroir_Change() {

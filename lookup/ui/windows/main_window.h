@@ -73,6 +73,8 @@ private:
 
     Program& program_;
     int modeRecherche_ = 0;
+    int nameChangeDepth_ = 0;       // runs of TxtCherche_Change inside one another
+    std::size_t rejectedReported_ = 0;  // characters reported one by one in this edit
     bool loaded_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "lookup/data/table_loader.h"
+#include "lookup/search/name_entry.h"
 #include "lookup/ui/windows/windows_test_support.h"
 
 namespace tarvel::windows {
@@ -175,6 +176,32 @@ TEST_F(MainWindowTest, RejectedCharactersAreReportedOnceAndRemoved) {
     EXPECT_EQ(ui.window().TxtCherche->text(), "STJEAN");
     EXPECT_EQ(ui.window().TxtCherche->cursorPosition(), 6);
     EXPECT_EQ(ui.Status(), "Aucun nom de commune n'a été trouvé.");
+}
+
+// Each message comes once the character before it has left the box, as the nested runs do.
+TEST_F(MainWindowTest, EachRejectedCharacterIsReportedAfterThePreviousOneIsRemoved) {
+    ui.ClickNamePlaceholder();
+    std::vector<QString> boxWhenShown;
+    ui.services().whileShown = [&](const auto&) { boxWhenShown.push_back(ui.window().TxtCherche->text()); };
+    ui.window().TxtCherche->setText("a-b_c.d_-");
+    std::vector<std::string> texts;
+    for (const auto& message : ui.services().messages) texts.push_back(message.text);
+    EXPECT_THAT(texts, ElementsAre("Le caractere '' - '' n'est pas valide.", "Le caractere '' _ '' n'est pas valide.",
+                                   "Le caractere '' . '' n'est pas valide."));
+    EXPECT_THAT(boxWhenShown, ElementsAre("A-B_C.D_-", "AB_C.D_", "ABC.D"));
+    EXPECT_EQ(ui.window().TxtCherche->text(), "ABCD");
+}
+
+// A paste with thousands of distinct rejected characters: a few messages, not thousands.
+TEST_F(MainWindowTest, AHugePasteOfRejectedCharactersGivesAFewMessages) {
+    ui.ClickNamePlaceholder();
+    QString paste;
+    for (char32_t code = 0x4E00; code < 0x4E00 + 3000; ++code) paste += QString::fromUcs4(&code, 1) + "ab";
+    ui.window().TxtCherche->setText(paste);
+    ASSERT_EQ(ui.services().messages.size(), search::kRejectedReportedOneByOne + 1);
+    EXPECT_EQ(ui.services().messages.back().text,
+              "Les 2995 autres caractères non valides ont été retirés du nom.");
+    EXPECT_EQ(ui.window().TxtCherche->text(), QString("AB").repeated(3000));
 }
 
 TEST_F(MainWindowTest, EachLineShowsItsOwnCommune) {
