@@ -50,10 +50,21 @@ TEST(ChangeEspaceTiret, LeavesBlankTextsAndEmptyPatternsAlone) {
 TEST(LetterCase, FollowsFrenchRules) {
     EXPECT_EQ(ToUpperFrench("saint-étienne œuvre ÿ ç"), "SAINT-ÉTIENNE ŒUVRE Ÿ Ç");
     EXPECT_EQ(ToLowerFrench("Saint-Étienne Œuvre Ÿ Ç L'Haÿ"), "saint-étienne œuvre ÿ ç l'haÿ");
-    EXPECT_EQ(ToUpperFrench("ß÷×"), "ß÷×");
+    EXPECT_EQ(ToUpperFrench("ß÷×"), "SS÷×");  // the full mapping: "ß" has a two-letter capital
+    EXPECT_EQ(ToUpperFrench(U'ß'), U'ß');
     EXPECT_EQ(ToUpperFrench("łódź ĺ ž"), "ŁÓDŹ Ĺ Ž");
     EXPECT_EQ(ToLowerFrench("ŁÓDŹ Ĺ Ž"), "łódź ĺ ž");
     EXPECT_EQ(ToUpperFrench("αβς ж ё"), "ΑΒΣ Ж Ё");
+}
+
+// Every letter with a capital in Unicode gets it, beyond the alphabets French uses most.
+TEST(LetterCase, FollowsUnicodeForEveryAlphabet) {
+    EXPECT_EQ(ToUpperFrench("ș ț ǆ ǉ ɐ ȿ ḁ ẞ ﬀ ŉ"), "Ș Ț Ǆ Ǉ Ɐ Ȿ Ḁ ẞ FF ʼN");
+    EXPECT_EQ(ToUpperFrench("ⴀ ა ꙁ ａ 𐐨"), "Ⴀ Ა Ꙁ Ａ 𐐀");
+    EXPECT_EQ(ToLowerFrench("Ș Ǆ Ａ 𐐀 ẞ"), "ș ǆ ａ 𐐨 ß");
+    int changed = 0;
+    for (char32_t code = 0; code < 0x20000; ++code) changed += ToUpperFrench(code) != code;
+    EXPECT_GT(changed, 1380);  // Unicode 14 gives 1,400 or so one-for-one capitals
 }
 
 }  // namespace
