@@ -204,6 +204,32 @@ TEST_F(MainWindowTest, AHugePasteOfRejectedCharactersGivesAFewMessages) {
     EXPECT_EQ(ui.window().TxtCherche->text(), QString("AB").repeated(3000));
 }
 
+// The longest names and régions: every value label shows its whole text, or its beginning
+// and "…" with the whole text in a tooltip; the copy icon covers none of them.
+TEST_F(MainWindowTest, EveryValueFitsOrIsElided) {
+    ui.ClickNamePlaceholder();
+    ui.TypeName("st remy en bouz");
+    ASSERT_EQ(ui.Caption(DetailLabel::CommuneMin), "Saint-Remy-en-Bouzemont-Saint-Genest-et-Isson");
+    int elided = 0;
+    for (std::size_t i = 0; i < search::kDetailLabelCount; ++i) {
+        const toolkit::ChangeLabel& label = ui.window().Pic1->ValueLabel(static_cast<DetailLabel>(i));
+        EXPECT_LE(label.fontMetrics().horizontalAdvance(label.text()), label.contentsRect().width()) << i;
+        if (label.text() == label.Caption()) {
+            EXPECT_EQ(label.toolTip(), "") << i;
+            continue;
+        }
+        ++elided;
+        EXPECT_TRUE(label.text().endsWith(QChar(0x2026))) << i;
+        EXPECT_TRUE(label.Caption().startsWith(label.text().chopped(1))) << i;
+        EXPECT_EQ(label.toolTip(), label.Caption()) << i;
+        EXPECT_FALSE(label.geometry().intersects(ui.window().Pic1->ImgCopyTrue->geometry())) << i;
+    }
+    EXPECT_GE(elided, 1);
+    // The clipboard gets the whole texts.
+    ui.window().CmdCopier->click();
+    EXPECT_NE(ui.services().clipboard.find("Saint-Remy-en-Bouzemont-Saint-Genest-et-Isson"), std::string::npos);
+}
+
 TEST_F(MainWindowTest, EachLineShowsItsOwnCommune) {
     ui.ClickNamePlaceholder();
     ui.TypeName("paris 1");
