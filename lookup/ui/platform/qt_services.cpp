@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -34,8 +35,17 @@ QtServices::QtServices() = default;
 QtServices::~QtServices() = default;
 
 void QtServices::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) {
-    QMessageBox box(BoxIcon(icon), title.empty() ? QApplication::applicationName() : Q(title),
-                    Q(text), QMessageBox::Ok, QApplication::activeWindow());
+    const QString caption = title.empty() ? QApplication::applicationName() : Q(title);
+    QMessageBox box(BoxIcon(icon), caption, Q(text), QMessageBox::Ok, QApplication::activeWindow());
+    // The box is as wide as its title needs, so that the window manager does not cut it: the
+    // title's width in the bold title font, and room for the frame's buttons.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    constexpr int kFrameButtons = 120;
+    const int width = QFontMetrics(titleFont).horizontalAdvance(caption) + kFrameButtons;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0,
+                      1, grid->columnCount());
     box.exec();
 }
 

@@ -2,7 +2,10 @@
 // after a crashed run, and the resources compiled into a program.
 #include "lookup/ui/platform/qt_services.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+#include <QTimer>
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -43,6 +46,24 @@ TEST(CustomResources, MissingResourceGivesNothing) {
     QtServices services;
     EXPECT_FALSE(services.CustomResource(200, "LISTEPARCP").has_value());  // not in this test program
     EXPECT_FALSE(services.CustomResource(999, "NOTHING").has_value());
+}
+
+// A short text under a long title: the box is wide enough for the whole title.
+TEST(QtMessages, TheBoxIsAsWideAsItsTitle) {
+    QtServices services;
+    int width = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            width = box->width();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    services.ShowMessage("Could not your Browser", "Browser Not Found", MessageIcon::Exclamation);
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(QStringLiteral("Browser Not Found")) + 100);
 }
 
 }  // namespace
