@@ -2,6 +2,7 @@
 #include "lookup/ui/windows/detail_panel.h"
 
 #include "lookup/ui/toolkit/colours.h"
+#include "lookup/ui/toolkit/pictures.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -28,10 +29,7 @@ constexpr int kCaptionWidth = 1575;
 constexpr int kValueLeft = 1695;
 constexpr int kValueWidth = 3000;
 
-QIcon CopyIcon() {
-    return QIcon::fromTheme(QStringLiteral("edit-copy"),
-                            QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-}
+QIcon CopyIcon() { return toolkit::Picture(QStringLiteral("copy-name")); }
 
 }  // namespace
 
@@ -54,11 +52,13 @@ DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
             &DetailPanel::communeNameChanged);
 
     ImgCopyFalse = new QLabel(this);
-    ImgCopyFalse->setPixmap(CopyIcon().pixmap(QSize(16, 16), QIcon::Disabled));
+    ImgCopyFalse->setPixmap(CopyIcon().pixmap(toolkit::TwipsToPixels(180), toolkit::TwipsToPixels(210),
+                                              QIcon::Disabled));
     ImgCopyFalse->setScaledContents(true);
     toolkit::PlaceInTwips(*ImgCopyFalse, 4740, 315, 180, 210);
     ImgCopyTrue = new QToolButton(this);
     ImgCopyTrue->setIcon(CopyIcon());
+    ImgCopyTrue->setIconSize(QSize(toolkit::TwipsToPixels(180), toolkit::TwipsToPixels(210)));
     ImgCopyTrue->setAutoRaise(true);
     ImgCopyTrue->setFocusPolicy(Qt::NoFocus);
     ImgCopyTrue->setToolTip(QStringLiteral("Copier le nom de la commune dans le presse-papier"));

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -151,6 +152,24 @@ TEST_F(KeyboardFocusTest, FiveDigitsFitThePostalCodeBox) {
     EXPECT_LE(box.font().pointSizeF(), 18);
     for (const char* code : {"00000", "98890", "88888", "44444"})
         EXPECT_LE(QFontMetrics(box.font()).horizontalAdvance(QString::fromLatin1(code)), box.TextRoom()) << code;
+}
+
+// The buttons and the copy icon show the program's own pictures, whatever icon theme the
+// desktop has (none here).
+TEST_F(KeyboardFocusTest, ButtonsShowTheProgramsOwnPictures) {
+    MainWindow& w = ui.window();
+    for (QToolButton* button : {static_cast<QToolButton*>(w.CmdCopier), static_cast<QToolButton*>(w.CmdExterne),
+                                static_cast<QToolButton*>(w.CmdGoogleMap), static_cast<QToolButton*>(w.CmdAbout),
+                                static_cast<QToolButton*>(w.CmdQ), w.Pic1->ImgCopyTrue}) {
+        const QImage image = button->icon().pixmap(button->iconSize()).toImage();
+        ASSERT_FALSE(image.isNull()) << button->toolTip().toStdString();
+        int transparent = 0, drawn = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) (qAlpha(image.pixel(x, y)) == 0 ? transparent : drawn)++;
+        EXPECT_GT(transparent, 0) << button->toolTip().toStdString();
+        EXPECT_GT(drawn, image.width() * image.height() / 8) << button->toolTip().toStdString();
+    }
+    EXPECT_FALSE(w.Pic1->ImgCopyFalse->pixmap().isNull());
 }
 
 // The program loads Qt's French texts at start: the boxes' context menu and the dialogs'

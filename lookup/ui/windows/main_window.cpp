@@ -12,6 +12,7 @@
 #include "lookup/search/text_routines.h"
 #include "lookup/ui/actions/commune_texts.h"
 #include "lookup/ui/toolkit/colours.h"
+#include "lookup/ui/toolkit/pictures.h"
 #include "lookup/ui/toolkit/twips.h"
 #include "lookup/ui/windows/about_window.h"
 
@@ -35,10 +36,6 @@ const QColor kWhite(255, 255, 255);
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
-
-QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
-}
 
 void MakePlaceholder(toolkit::TextBox& box, const QString& example) {
     box.setText(example);
@@ -149,19 +146,19 @@ void MainWindow::BuildSearchArea() {
 }
 
 void MainWindow::BuildButtons() {
-    CmdCopier = new toolkit::PictureButton(ThemeIcon("edit-copy", QStyle::SP_DialogSaveButton),
+    CmdCopier = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("copy-data")),
                                            QString(), QStringLiteral("Copier les données dans le presse-papier"), this);
     PlaceInTwips(*CmdCopier, 120, 4920, 1635, 630);
-    CmdExterne = new toolkit::PictureButton(ThemeIcon("internet-web-browser", QStyle::SP_DriveNetIcon),
+    CmdExterne = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("directory-site")),
                                             QString(), QStringLiteral("Plus d'infos"), this);
     PlaceInTwips(*CmdExterne, 1800, 4920, 3375, 630);
-    CmdGoogleMap = new toolkit::PictureButton(ThemeIcon("mark-location", QStyle::SP_DirHomeIcon),
+    CmdGoogleMap = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("map-location")),
                                               QString(), QStringLiteral("Geolocalisation"), this);
     PlaceInTwips(*CmdGoogleMap, 5220, 4920, 3375, 630);
-    CmdAbout = new toolkit::PictureButton(ThemeIcon("help-about", QStyle::SP_MessageBoxInformation),
+    CmdAbout = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("about")),
                                           QStringLiteral("A propos"), QStringLiteral("A propos du programme"), this);
     PlaceInTwips(*CmdAbout, 8640, 4920, 1695, 630);
-    CmdQ = new toolkit::PictureButton(ThemeIcon("application-exit", QStyle::SP_DialogCloseButton),
+    CmdQ = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("quit")),
                                       QStringLiteral("Quitter"), QStringLiteral("Quitter le programme"), this);
     PlaceInTwips(*CmdQ, 10380, 4920, 1695, 630);
     for (QWidget* button : {CmdCopier, CmdExterne, CmdGoogleMap}) button->setEnabled(false);
