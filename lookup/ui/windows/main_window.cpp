@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QStyle>
+#include <QWindow>
 
 #include "lookup/search/letter_case.h"
 #include "lookup/search/name_entry.h"
@@ -75,6 +76,8 @@ MainWindow::MainWindow(Program& program) : QWidget(nullptr), program_(program) {
     setTabOrder(CmdExterne, CmdGoogleMap);
     setTabOrder(CmdGoogleMap, CmdAbout);
     setTabOrder(CmdAbout, CmdQ);
+    frameCheck_.setInterval(20);
+    connect(&frameCheck_, &QTimer::timeout, this, &MainWindow::CheckFrame);
 }
 
 void MainWindow::BuildSearchArea() {
@@ -182,17 +185,38 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::Form_Load() {
-    const int pxFrameW = toolkit::TwipsToPixels(kFrameWidth);
-    const int pxFrameH = toolkit::TwipsToPixels(kFrameHeight);
-    setFixedSize(toolkit::TwipsToPixels(kWidth) - pxFrameW, toolkit::TwipsToPixels(kHeight) - pxFrameH);
     const QSize screen = toolkit::ScreenSizeInTwips();
-    toolkit::MoveWindowInTwips(*this, (screen.width() - kWidth) / 2, (screen.height() - kHeight) / 4);
+    wantedFrame_ = toolkit::TwipsRect((screen.width() - kWidth) / 2, (screen.height() - kHeight) / 4, kWidth, kHeight);
+    PlaceFrame();
+    frameCheck_.start();
     const std::string& br = program_.strings.SautLigne;
     CmdExterne->SetCaption(Q("Plus d' infos  sur  le  site" + br + std::string(actions::kDirectoryDomain)));
     CmdGoogleMap->SetCaption(Q("Géolocaliser la commune" + br + "sur Google Maps"));
     CmdCopier->SetCaption(Q("Copier les" + br + "données"));
     Foc->setFocus();
     emit loaded();
+}
+
+// The window's sizes and place are those of its outer frame, which only the window manager
+// knows, some time after the window is shown: until then the frame is guessed, and once it
+// is known the window is sized and moved so that the frame stands where it should.
+void MainWindow::PlaceFrame() {
+    const QMargins known = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    const QMargins frame = known.isNull() ? QMargins(0, toolkit::TwipsToPixels(kFrameHeight - kFrameWidth / 2),
+                                                     toolkit::TwipsToPixels(kFrameWidth), toolkit::TwipsToPixels(kFrameWidth / 2))
+                                          : known;
+    setFixedSize(wantedFrame_.width() - frame.left() - frame.right(),
+                 wantedFrame_.height() - frame.top() - frame.bottom());
+    const QPoint offset = wantedFrame_.topLeft() - frameGeometry().topLeft();
+    if (!offset.isNull()) move(pos() + offset);
+}
+
+void MainWindow::CheckFrame() {
+    constexpr int kChecks = 150;  // at 20 ms: three seconds for the window manager
+    const bool known = windowHandle() != nullptr && !windowHandle()->frameMargins().isNull();
+    if (known && frameGeometry() == wantedFrame_) return frameCheck_.stop();
+    if (known) PlaceFrame();
+    if (++frameChecks_ >= kChecks) frameCheck_.stop();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
 #include "lookup/ui/toolkit/change_label.h"
@@ -53,6 +54,8 @@ private:
     void BuildSearchArea();
     void BuildButtons();
     void Form_Load();
+    void PlaceFrame();
+    void CheckFrame();
     void Txt1Foc_GotFocus();
     void Txt2Foc_GotFocus();
     void TxtCP_GotFocus();
@@ -73,6 +76,9 @@ private:
 
     Program& program_;
     int modeRecherche_ = 0;
+    QRect wantedFrame_;  // the outer frame's place and size, in pixels
+    QTimer frameCheck_;  // runs until the window manager's frame is known and placed
+    int frameChecks_ = 0;
     int nameChangeDepth_ = 0;       // runs of TxtCherche_Change inside one another
     std::size_t rejectedReported_ = 0;  // characters reported one by one in this edit
     bool loaded_ = false;
