@@ -7,6 +7,7 @@
 
 #include "lookup/ui/rtf/rtf_to_html.h"
 #include "lookup/ui/toolkit/program_icon.h"
+#include "lookup/ui/toolkit/pictures.h"
 #include "lookup/ui/toolkit/twips.h"
 
 namespace tarvel::windows {
@@ -60,13 +61,12 @@ AboutWindow::AboutWindow(Program& program, QWidget* parent) : QDialog(parent), p
         label->setAlignment(Qt::AlignCenter);
 
     CmdSite = new toolkit::PictureButton(
-        QIcon::fromTheme(QStringLiteral("internet-web-browser"),
-                         QApplication::style()->standardIcon(QStyle::SP_DriveNetIcon)),
+        toolkit::Picture(QStringLiteral("directory-site")),
         QString::fromLatin1(kMakerSite.data(), kMakerSite.size()),
         QStringLiteral("Site internet du programme"), this);
     PlaceInTwips(*CmdSite, 3900, 3360, 3795, 375);
     CmdQ = new toolkit::PictureButton(
-        QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton),
+        toolkit::Picture(QStringLiteral("quit")),
         QStringLiteral("Fermer"), QStringLiteral("Fermer la fenêtre"), this);
     PlaceInTwips(*CmdQ, 7740, 3300, 1455, 510);
     Rtb1 = new QTextBrowser(this);

@@ -2,6 +2,7 @@
 // its modal opening from the main window.
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -66,6 +67,50 @@ TEST(AboutFromMainWindow, OpensModallyAndEnterClosesIt) {
         QTest::mouseClick(ui.window().CmdAbout, Qt::LeftButton);  // returns once closed
     }
     EXPECT_EQ(opened, 2);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// Every way a user closes the about window: Space or Enter (the hidden button holds the
+// focus), Escape, a click on "Fermer", Enter or Space on "Fermer" once it has the focus.
+TEST(AboutFromMainWindow, EveryWayOfClosingIt) {
+    MainWindowHarness ui(DeliveredTables());
+    const std::vector<std::function<void(AboutWindow&)>> ways = {
+        [](AboutWindow& about) { QTest::keyClick(about.CmdFoc, Qt::Key_Space); },
+        [](AboutWindow& about) { QTest::keyClick(about.CmdFoc, Qt::Key_Escape); },
+        [](AboutWindow& about) { QTest::mouseClick(about.CmdQ, Qt::LeftButton); },
+        [](AboutWindow& about) {
+            about.CmdQ->setFocus();
+            QTest::keyClick(about.CmdQ, Qt::Key_Return);
+        },
+        [](AboutWindow& about) {
+            about.CmdQ->setFocus();
+            QTest::keyClick(about.CmdQ, Qt::Key_Space);
+        },
+    };
+    for (std::size_t way = 0; way < ways.size(); ++way) {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* about = qobject_cast<AboutWindow*>(QApplication::activeModalWidget());
+            ASSERT_NE(about, nullptr);
+            EXPECT_EQ(about->focusWidget(), about->CmdFoc) << way;
+            seen = true;
+            ways[way](*about);
+        });
+        // A way that does not close the window would leave this click waiting: close it then.
+        QTimer rescue;
+        rescue.setSingleShot(true);
+        bool rescued = false;
+        QObject::connect(&rescue, &QTimer::timeout, [&] {
+            if (auto* open = QApplication::activeModalWidget()) {
+                rescued = true;
+                open->close();
+            }
+        });
+        rescue.start(2000);
+        QTest::mouseClick(ui.window().CmdAbout, Qt::LeftButton);  // returns once closed
+        EXPECT_TRUE(seen) << way;
+        EXPECT_FALSE(rescued) << "way " << way << " left the about window open";
+    }
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
