@@ -17,7 +17,7 @@ build build -DPROJECT_WERROR=ON
 export QT_QPA_PLATFORM=offscreen
 status=0
 echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
-ASAN_OPTIONS=detect_leaks=1 ctest --test-dir "$top/build-sanitize" -j "$jobs" --output-on-failure || status=1
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$top/tools/lsan-suppressions.txt ctest --test-dir "$top/build-sanitize" -j "$jobs" --output-on-failure || status=1
 echo "== Tests"
 ctest --test-dir "$top/build" -j "$jobs" --output-on-failure || status=1
 exit $status
