@@ -14,11 +14,15 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-std::size_t WholeHugePages(std::size_t size) { return (std::max<std::size_t>(size, 1) + kHugePage - 1) / kHugePage * kHugePage; }
+std::size_t WholeHugePages(std::size_t size) {
+    return (std::max<std::size_t>(size, 1) + kHugePage - 1) / kHugePage * kHugePage;
+}
 
 }  // namespace
 
-void FreeText::operator()(char* text) const { std::free(text); }
+void FreeText::operator()(char* text) const {
+    std::free(text);
+}
 
 // Several megabytes written once at start: in huge pages they cost a few page faults instead
 // of thousands.
@@ -33,11 +37,14 @@ TextBuffer AllocateText(std::size_t size) {
 CommuneTable::CommuneTable(TextBuffer text, std::size_t size, std::vector<Entry> entries)
     : text_(std::move(text)), size_(size), entries_(std::move(entries)) {
     keysAscending_ = true;
-    for (std::size_t i = 1; i < entries_.size() && keysAscending_; ++i) keysAscending_ = Key(i - 1) <= Key(i);
+    for (std::size_t i = 1; i < entries_.size() && keysAscending_; ++i)
+        keysAscending_ = Key(i - 1) <= Key(i);
 }
 
 CommuneTable::CommuneTable(const CommuneTable& other)
-    : text_(AllocateText(other.size_)), size_(other.size_), entries_(other.entries_),
+    : text_(AllocateText(other.size_)),
+      size_(other.size_),
+      entries_(other.entries_),
       keysAscending_(other.keysAscending_) {
     std::copy_n(other.text_.get(), size_, text_.get());
 }

@@ -18,7 +18,7 @@ using TextBuffer = std::unique_ptr<char[], FreeText>;
 TextBuffer AllocateText(std::size_t size);
 
 class CommuneTable {
-public:
+  public:
     struct Entry {
         std::uint32_t offset;
         std::uint32_t length;
@@ -49,7 +49,7 @@ public:
     // Bytes held by the table in memory, for the memory budget.
     std::size_t MemoryBytes() const;
 
-private:
+  private:
     // Not a std::string: the table is decoded straight into memory that nothing zero-fills.
     TextBuffer text_;
     std::size_t size_ = 0;

@@ -24,7 +24,7 @@ inline CommuneTable LoadDeliveredTable(const TableFormat& format) {
 // A test fixture that loads both delivered tables once for its whole suite.
 template <typename Base>
 class WithDeliveredTables : public Base {
-protected:
+  protected:
     static void SetUpTestSuite() {
         postal_ = std::make_unique<CommuneTable>(LoadDeliveredTable(kPostalCodeTable));
         names_ = std::make_unique<CommuneTable>(LoadDeliveredTable(kNameTable));

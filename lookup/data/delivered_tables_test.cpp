@@ -10,8 +10,8 @@ namespace tarvel::data {
 namespace {
 
 using ::testing::EndsWith;
-using ::testing::Not;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 std::size_t FieldCount(std::string_view record) {

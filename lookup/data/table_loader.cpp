@@ -3,8 +3,8 @@
 #include "lookup/data/table_loader.h"
 
 #include <cstring>
-#include <memory>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,8 +16,8 @@ namespace {
 constexpr unsigned char kFieldSeparator = 0xA7;
 
 std::string Damaged(const TableFormat& format, std::string_view reason) {
-    return "La table " + std::string(format.typeName) + " est endommagée : " +
-           std::string(reason) + " Le programme doit être réinstallé.";
+    return "La table " + std::string(format.typeName) + " est endommagée : " + std::string(reason) +
+           " Le programme doit être réinstallé.";
 }
 
 std::string MissingSeparator(const TableFormat& format, std::size_t record, unsigned char sep) {
@@ -46,7 +46,7 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from) {
 // Decodes the whole table at once, then cuts it into records at CR LF and each record's key
 // at its separator.
 class TableParser {
-public:
+  public:
     explicit TableParser(const TableFormat& format)
         : format_(format), keySeparator_(Utf8Of(format.keySeparator)) {}
 
@@ -66,11 +66,12 @@ public:
             // A table whose text ends with a line break has no record after it.
             start = end == std::string_view::npos ? all.size() : end + 2;
         }
-        if (entries_.empty()) throw TableError(Damaged(format_, "elle ne contient aucune commune."));
+        if (entries_.empty())
+            throw TableError(Damaged(format_, "elle ne contient aucune commune."));
         return CommuneTable(std::move(text), size, std::move(entries_));
     }
 
-private:
+  private:
     static std::string Utf8Of(unsigned char byte) {
         char buffer[4];
         return std::string(buffer, WriteWindows1252(byte, buffer));
@@ -82,9 +83,11 @@ private:
         const std::size_t key = record.find(keySeparator_);
         if (key == std::string_view::npos)
             throw TableError(MissingSeparator(format_, number, format_.keySeparator));
-        if (format_.needsFieldSeparator && record.find(kFieldSeparatorUtf8, key) == std::string_view::npos)
+        if (format_.needsFieldSeparator &&
+            record.find(kFieldSeparatorUtf8, key) == std::string_view::npos)
             throw TableError(MissingSeparator(format_, number, kFieldSeparator));
-        entries_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(record.size()),
+        entries_.push_back({static_cast<std::uint32_t>(start),
+                            static_cast<std::uint32_t>(record.size()),
                             static_cast<std::uint32_t>(key)});
     }
 

@@ -25,7 +25,7 @@ inline constexpr TableFormat kNameTable{201, "LISTEPARNOM", '$', true};
 // A table that cannot be read or holds a malformed record. what() is a French sentence
 // fit for a message box.
 class TableError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -40,7 +40,9 @@ std::uint64_t Word(const char* at) {
 }
 
 // The number of bytes above 0x7F among eight.
-std::uint64_t HighBytes(std::uint64_t word) { return (((word & kHighBits) >> 7) * 0x0101010101010101u) >> 56; }
+std::uint64_t HighBytes(std::uint64_t word) {
+    return (((word & kHighBits) >> 7) * 0x0101010101010101u) >> 56;
+}
 
 }  // namespace
 

@@ -8,7 +8,9 @@ namespace {
 
 TEST(Windows1252, KeepsAsciiAndMapsLatinLetters) {
     EXPECT_EQ(DecodeWindows1252("Aast 64"), "Aast 64");
-    EXPECT_EQ(DecodeWindows1252("Pyr\xE9n\xE9" "es\xA7\xCE"), "Pyrénées§Î");
+    EXPECT_EQ(DecodeWindows1252("Pyr\xE9n\xE9"
+                                "es\xA7\xCE"),
+              "Pyrénées§Î");
     EXPECT_EQ(DecodeWindows1252("\xFF\xE7\xF4"), "ÿçô");
 }
 

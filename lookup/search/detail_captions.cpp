@@ -10,22 +10,25 @@ constexpr std::string_view kNameKeyEnd = "$";
 // Cuts a record from the left: each field is the text before the next separator, the last
 // one what remains. A record short of separators yields empty fields, never a failure.
 class FieldCutter {
-public:
+  public:
     explicit FieldCutter(std::string_view record) : rest_(record) {}
 
     std::string_view Next(std::string_view separator = kField) {
         const auto at = rest_.find(separator);
         const std::string_view field = rest_.substr(0, at);
-        rest_ = at == std::string_view::npos ? std::string_view{} : rest_.substr(at + separator.size());
+        rest_ =
+            at == std::string_view::npos ? std::string_view{} : rest_.substr(at + separator.size());
         return field;
     }
     std::string_view Rest() const { return rest_; }
 
-private:
+  private:
     std::string_view rest_;
 };
 
-std::string Spaced(std::string_view field) { return " " + std::string(field); }
+std::string Spaced(std::string_view field) {
+    return " " + std::string(field);
+}
 
 std::string Joined(std::string_view a, std::string_view b) {
     return std::string(a) + " " + std::string(b);
@@ -91,7 +94,8 @@ std::string_view PostalCodeOfNameRecord(std::string_view record) {
     if (first == std::string_view::npos) return {};
     const std::size_t start = first + kField.size();
     const std::size_t second = separatorFrom(start);
-    return record.substr(start, second == std::string_view::npos ? std::string_view::npos : second - start);
+    return record.substr(
+        start, second == std::string_view::npos ? std::string_view::npos : second - start);
 }
 
 }  // namespace tarvel::search

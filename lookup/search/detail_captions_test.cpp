@@ -17,10 +17,10 @@ constexpr std::string_view kBourgName =
     "5.24602125501§Lyon§10§A";
 
 TEST(DetailCaptions, PostalRecordGivesTheElevenCaptions) {
-    EXPECT_THAT(CaptionsOfPostalRecord(kBourgPostal).text,
-                ElementsAre("01000 BOURG EN BRESSE", "Bourg-en-Bresse", "01 Ain",
-                            "Auvergne-Rhône-Alpes", " 84", " 01053", "Lyon", " 10", " A",
-                            "46.2051520382", "5.24602125501"));
+    EXPECT_THAT(
+        CaptionsOfPostalRecord(kBourgPostal).text,
+        ElementsAre("01000 BOURG EN BRESSE", "Bourg-en-Bresse", "01 Ain", "Auvergne-Rhône-Alpes",
+                    " 84", " 01053", "Lyon", " 10", " A", "46.2051520382", "5.24602125501"));
 }
 
 TEST(DetailCaptions, NameRecordGivesTheSameCaptions) {
@@ -29,10 +29,10 @@ TEST(DetailCaptions, NameRecordGivesTheSameCaptions) {
 
 TEST(DetailCaptions, WriteOrderFollowsTheRecordFields) {
     using L = DetailLabel;
-    EXPECT_THAT(CaptionsOfNameRecord(kBourgName).writeOrder,
-                ElementsAre(L::Commune, L::Insee, L::Departement, L::CommuneMin, L::CodeRegion,
-                            L::Region, L::Latitude, L::Longitude, L::Academie, L::CodeAca,
-                            L::ZoneVac));
+    EXPECT_THAT(
+        CaptionsOfNameRecord(kBourgName).writeOrder,
+        ElementsAre(L::Commune, L::Insee, L::Departement, L::CommuneMin, L::CodeRegion, L::Region,
+                    L::Latitude, L::Longitude, L::Academie, L::CodeAca, L::ZoneVac));
     EXPECT_EQ(CaptionsOfPostalRecord(kBourgPostal).writeOrder.front(), L::Commune);
     EXPECT_EQ(CaptionsOfPostalRecord(kBourgPostal).writeOrder.back(), L::Longitude);
 }

@@ -18,8 +18,9 @@ struct CaseMapping {
 
 template <std::size_t N>
 const CaseMapping* Find(const CaseMapping (&table)[N], char32_t code) {
-    const CaseMapping* found = std::lower_bound(std::begin(table), std::end(table), code,
-                                                [](const CaseMapping& m, char32_t c) { return m.code < c; });
+    const CaseMapping* found =
+        std::lower_bound(std::begin(table), std::end(table), code,
+                         [](const CaseMapping& m, char32_t c) { return m.code < c; });
     return found != std::end(table) && found->code == code ? found : nullptr;
 }
 

@@ -19,8 +19,10 @@ NameEntryCheck CheckTypedName(std::string_view typed) {
     const std::u32string codes = DecodeUtf8(ToUpperFrench(typed));
     check.cleaned.reserve(codes.size());
     for (const char32_t code : codes) {
-        if (IsAcceptedCharacter(code)) check.cleaned.push_back(static_cast<char>(code));
-        else if (rejected.insert(code).second) check.rejected.push_back(EncodeUtf8(std::u32string(1, code)));
+        if (IsAcceptedCharacter(code))
+            check.cleaned.push_back(static_cast<char>(code));
+        else if (rejected.insert(code).second)
+            check.rejected.push_back(EncodeUtf8(std::u32string(1, code)));
     }
     return check;
 }
@@ -31,7 +33,8 @@ std::string RejectedCharacterMessage(std::string_view character) {
 
 std::string OtherRejectedCharactersMessage(std::size_t count) {
     if (count == 1) return "Un autre caractère non valide a été retiré du nom.";
-    return "Les " + std::to_string(count) + " autres caractères non valides ont été retirés du nom.";
+    return "Les " + std::to_string(count) +
+           " autres caractères non valides ont été retirés du nom.";
 }
 
 }  // namespace tarvel::search

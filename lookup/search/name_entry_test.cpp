@@ -39,7 +39,9 @@ TEST(NameEntry, CleansTheWholeTextWhateverItsLength) {
 }
 
 TEST(NameEntry, SurvivesMalformedAndUnusualText) {
-    const NameEntryCheck check = CheckTypedName("a\xFF\xC3" "b\tc😀");
+    const NameEntryCheck check = CheckTypedName(
+        "a\xFF\xC3"
+        "b\tc😀");
     EXPECT_EQ(check.cleaned, "ABC");
     EXPECT_THAT(check.rejected, ElementsAre("\uFFFD", "\t", "😀"));
 }

@@ -23,14 +23,16 @@ void ForEachKeyWithPrefix(const data::CommuneTable& table, std::string_view pref
         std::size_t high = table.Count();
         while (low < high) {
             const std::size_t middle = low + (high - low) / 2;
-            if (past(table.Key(middle))) high = middle;
-            else low = middle + 1;
+            if (past(table.Key(middle)))
+                high = middle;
+            else
+                low = middle + 1;
         }
         return low;
     };
     const std::size_t first = firstWhere(0, [&](std::string_view key) { return key >= prefix; });
-    const std::size_t last =
-        firstWhere(first, [&](std::string_view key) { return key.substr(0, prefix.size()) > prefix; });
+    const std::size_t last = firstWhere(
+        first, [&](std::string_view key) { return key.substr(0, prefix.size()) > prefix; });
     for (std::size_t i = first; i < last; ++i) visit(i, table.Key(i));
 }
 

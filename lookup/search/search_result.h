@@ -17,7 +17,7 @@ namespace tarvel::search {
 // when the line is shown. A search of thousands of lines builds no text at all; the list
 // shows a screenful. The table must outlive the lines.
 class ListLines {
-public:
+  public:
     enum class Form {
         Key,                // a postal-code record's key: postal code, space, name
         PostalCodeThenKey,  // a name record's postal code, one space, its key
@@ -34,7 +34,7 @@ public:
     std::uint32_t Record(std::size_t index) const { return records_[index]; }
     const std::vector<std::uint32_t>& Records() const { return records_; }
 
-private:
+  private:
     const data::CommuneTable* table_ = nullptr;
     Form form_ = Form::Key;
     std::vector<std::uint32_t> records_;

@@ -15,9 +15,9 @@
 namespace tarvel::search {
 namespace {
 
+using data::CommuneTable;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using data::CommuneTable;
 
 std::vector<std::string> Lines(const SearchResult& result) {
     std::vector<std::string> lines;
@@ -64,7 +64,8 @@ TEST_F(Searches, PostalCodeWithoutMatchOrTooShort) {
         EXPECT_FALSE(r.firstMatch) << typed;
         EXPECT_EQ(r.status, "Ce code postal est inexistant.") << typed;
     }
-    for (const char* typed : {"", "0", "01", "é1"}) ExpectEmpty(SearchByPostalCode(*postal_, typed));
+    for (const char* typed : {"", "0", "01", "é1"})
+        ExpectEmpty(SearchByPostalCode(*postal_, typed));
 }
 
 TEST_F(Searches, NameListsPostalCodeAndKey) {
@@ -85,10 +86,10 @@ TEST_F(Searches, NameListsPostalCodeAndKey) {
 
 TEST_F(Searches, NameKeepsEveryPostalCodeOfADistrict) {
     const SearchResult r = SearchByName(*names_, "PARIS 1");
-    EXPECT_THAT(Lines(r), ElementsAre("75010 PARIS 10", "75011 PARIS 11", "75012 PARIS 12",
-                                      "75013 PARIS 13", "75014 PARIS 14", "75015 PARIS 15",
-                                      "75016 PARIS 16", "75116 PARIS 16", "75017 PARIS 17",
-                                      "75018 PARIS 18", "75019 PARIS 19"));
+    EXPECT_THAT(Lines(r),
+                ElementsAre("75010 PARIS 10", "75011 PARIS 11", "75012 PARIS 12", "75013 PARIS 13",
+                            "75014 PARIS 14", "75015 PARIS 15", "75016 PARIS 16", "75116 PARIS 16",
+                            "75017 PARIS 17", "75018 PARIS 18", "75019 PARIS 19"));
     // Each of the two PARIS 16 lines keeps its own record.
     EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.lines.Record(6))), "75016");
     EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.lines.Record(7))), "75116");
@@ -109,13 +110,14 @@ TEST_F(Searches, BothTablesGiveTheSameCaptionsForEveryCommune) {
     std::map<std::tuple<std::string, std::string, std::string>, std::size_t> byIdentity;
     for (std::size_t i = 0; i < names_->Count(); ++i) {
         const DetailCaptions c = CaptionsOfNameRecord(names_->Record(i));
-        byIdentity[{c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]}] = i;
+        byIdentity[{c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]}] =
+            i;
     }
     ASSERT_EQ(byIdentity.size(), names_->Count());
     for (std::size_t i = 0; i < postal_->Count(); ++i) {
         const DetailCaptions c = CaptionsOfPostalRecord(postal_->Record(i));
-        const auto found =
-            byIdentity.find({c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]});
+        const auto found = byIdentity.find(
+            {c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]});
         ASSERT_NE(found, byIdentity.end()) << postal_->Record(i);
         ASSERT_EQ(CaptionsOfNameRecord(names_->Record(found->second)).text, c.text);
     }
@@ -123,7 +125,10 @@ TEST_F(Searches, BothTablesGiveTheSameCaptionsForEveryCommune) {
 
 TEST(SearchesOnSmallTables, DuplicateLinesKeepTheirOwnRecords) {
     const CommuneTable table = data::ParseTable(
-        "62760 AMPLIER\xA7" "a\r\n62760 THIEVRES\xA7" "b\r\n62760 THIEVRES\xA7" "c",
+        "62760 AMPLIER\xA7"
+        "a\r\n62760 THIEVRES\xA7"
+        "b\r\n62760 THIEVRES\xA7"
+        "c",
         data::kPostalCodeTable);
     const SearchResult r = SearchByPostalCode(table, "62760");
     EXPECT_THAT(Lines(r), ElementsAre("62760 AMPLIER", "62760 THIEVRES", "62760 THIEVRES"));
@@ -133,7 +138,11 @@ TEST(SearchesOnSmallTables, DuplicateLinesKeepTheirOwnRecords) {
 
 TEST(SearchesOnSmallTables, UnsortedTablesAreScannedWhole) {
     const CommuneTable table = data::ParseTable(
-        "ST B$2\xA7" "02000\r\nAAST$1\xA7" "01000\r\nST A$3\xA7" "03000\r\nST$4\xA7" "04000\r\n",
+        "ST B$2\xA7"
+        "02000\r\nAAST$1\xA7"
+        "01000\r\nST A$3\xA7"
+        "03000\r\nST$4\xA7"
+        "04000\r\n",
         data::kNameTable);
     const SearchResult r = SearchByName(table, "ST ");
     EXPECT_THAT(Lines(r), ElementsAre("02000 ST B", "03000 ST A"));
@@ -155,11 +164,13 @@ TEST(PrefixMatches, BinarySearchFindsWhatAScanFinds) {
             }
             for (const auto& [prefix, expected] : scanned) {
                 std::vector<std::size_t> found;
-                ForEachKeyWithPrefix(table, prefix, [&](std::size_t i, std::string_view) { found.push_back(i); });
+                ForEachKeyWithPrefix(table, prefix,
+                                     [&](std::size_t i, std::string_view) { found.push_back(i); });
                 ASSERT_EQ(found, expected) << format.typeName << " '" << prefix << "'";
             }
             std::vector<std::size_t> none;
-            ForEachKeyWithPrefix(table, std::string(length, '\x7F'), [&](std::size_t i, std::string_view) { none.push_back(i); });
+            ForEachKeyWithPrefix(table, std::string(length, '\x7F'),
+                                 [&](std::size_t i, std::string_view) { none.push_back(i); });
             EXPECT_TRUE(none.empty());
         }
     }

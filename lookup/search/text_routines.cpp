@@ -11,14 +11,31 @@ namespace {
 
 char32_t WithoutAccent(char32_t c) {
     switch (c) {
-        case U'à': case U'ä': case U'â': return U'a';
-        case U'ç': return U'c';
-        case U'é': case U'è': case U'ë': case U'ê': return U'e';
-        case U'ï': case U'î': return U'i';
-        case U'ö': case U'ô': return U'o';
-        case U'ù': case U'ü': case U'û': return U'u';
-        case U'ÿ': return U'y';
-        default: return c;
+        case U'à':
+        case U'ä':
+        case U'â':
+            return U'a';
+        case U'ç':
+            return U'c';
+        case U'é':
+        case U'è':
+        case U'ë':
+        case U'ê':
+            return U'e';
+        case U'ï':
+        case U'î':
+            return U'i';
+        case U'ö':
+        case U'ô':
+            return U'o';
+        case U'ù':
+        case U'ü':
+        case U'û':
+            return U'u';
+        case U'ÿ':
+            return U'y';
+        default:
+            return c;
     }
 }
 

@@ -9,19 +9,19 @@
 namespace netpull::http {
 
 class ChunkedDecoder {
-public:
+  public:
     enum class State { Size, Data, DataEnd, Trailer, Done, Bad };
 
     // Appends the decoded bytes of one arrival to out and returns the state reached.
     State Feed(std::string_view arrival, std::string& out);
     State CurrentState() const { return state_; }
 
-private:
+  private:
     State ReadLine(std::string_view& arrival);
     State EndOfSizeLine();
 
     State state_ = State::Size;
-    std::string line_;            // a size or trailer line gathered so far
+    std::string line_;             // a size or trailer line gathered so far
     std::uint64_t remaining_ = 0;  // data bytes left in the current chunk
 };
 

@@ -31,7 +31,8 @@ std::string FormatSize(std::int64_t n, char decimalPoint) {
     const auto value = static_cast<double>(n);
     if (value > kGiB) return OneDecimal(value / kGiB, decimalPoint) + " GB";
     if (value > kMiB) return OneDecimal(value / kMiB, decimalPoint) + " MB";
-    if (value > kKiB) return std::to_string(static_cast<std::int64_t>(std::nearbyint(value / kKiB))) + " KB";
+    if (value > kKiB)
+        return std::to_string(static_cast<std::int64_t>(std::nearbyint(value / kKiB))) + " KB";
     return std::to_string(n) + "bytes";
 }
 
@@ -47,8 +48,8 @@ std::u32string FitLine(const std::u32string& text, std::int32_t widthTwips) {
 }
 
 std::int32_t Clamp32(std::int64_t value) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                             std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace netpull::http

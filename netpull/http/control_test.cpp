@@ -1,10 +1,10 @@
 // The download control's display after each handler, its resize rules, and the events it
 // passes to its host, driven by downloads from a scripted loopback server.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QVBoxLayout>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -19,7 +19,7 @@ using netpull::testing::PumpFor;
 using netpull::testing::PumpUntil;
 
 class ControlTest : public netpull::testing::SocketTest {
-protected:
+  protected:
     void SetUp() override {
         SocketTest::SetUp();
         control = std::make_unique<HTTP>();
@@ -121,7 +121,9 @@ TEST_F(ControlTest, DownloadedAndErrorDisplays) {
 
     request.clear();
     std::pair<int, std::string> error;
-    control->hostEvents.Error = [&](std::int32_t& number, std::string& description) { error = {number, description}; };
+    control->hostEvents.Error = [&](std::int32_t& number, std::string& description) {
+        error = {number, description};
+    };
     Start();
     Send("HTTP/1.1 404 Not Found\r\n\r\n");
     ASSERT_TRUE(PumpUntil([&] { return error.first != 0; }));
@@ -145,7 +147,8 @@ TEST_F(ControlTest, ResizeSnapsAndHidesRows) {
     EXPECT_TRUE(control->lblStat[0]->isVisible());
     EXPECT_TRUE(control->lblStat[3]->isVisible());
     EXPECT_FALSE(control->lblStat[1]->isVisible());
-    EXPECT_EQ(control->btnCancel->x(), control->Shape1->x() + control->Shape1->width() + TwipsToPixels(120));
+    EXPECT_EQ(control->btnCancel->x(),
+              control->Shape1->x() + control->Shape1->width() + TwipsToPixels(120));
 }
 
 TEST_F(ControlTest, ANewDownloadSilencesTheOldOne) {

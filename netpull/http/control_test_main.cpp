@@ -1,6 +1,6 @@
 // Runs the control tests inside one QApplication, headless.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -32,7 +32,8 @@ constexpr std::array<Place, 8> kStatPlaces = {{{1200, 120, 3495, 255},
                                                {120, 120, 975, 255},
                                                {120, 360, 975, 255},
                                                {120, 720, 975, 255}}};
-constexpr std::array<const char*, 8> kStatTexts = {"", "", "Downloaded:", "", "0% (0 mb)", "From:", "To:", "Speed:"};
+constexpr std::array<const char*, 8> kStatTexts = {"",          "",      "Downloaded:", "",
+                                                   "0% (0 mb)", "From:", "To:",         "Speed:"};
 
 QFont BoldFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -59,12 +60,13 @@ HTTP::HTTP(QWidget* parent) : QWidget(parent) {
     setPalette(p);
     Shape3 = MakeShape(this, QStringLiteral("border: 1px solid black; background: transparent;"));
     Shape1 = MakeShape(this, QStringLiteral("border: 1px solid black; background: transparent;"));
-    Shape2 = MakeShape(this, QStringLiteral("border: 1px solid black; background: rgb(128, 128, 128);"));
+    Shape2 =
+        MakeShape(this, QStringLiteral("border: 1px solid black; background: rgb(128, 128, 128);"));
     for (std::size_t i = 0; i < lblStat.size(); ++i) {
         lblStat[i] = new QLabel(QString::fromLatin1(kStatTexts[i]), this);
         lblStat[i]->setTextFormat(Qt::PlainText);
-        lblStat[i]->setGeometry(TwipsRect(kStatPlaces[i].left, kStatPlaces[i].top, kStatPlaces[i].width,
-                                          kStatPlaces[i].height));
+        lblStat[i]->setGeometry(TwipsRect(kStatPlaces[i].left, kStatPlaces[i].top,
+                                          kStatPlaces[i].width, kStatPlaces[i].height));
     }
     for (const std::size_t bold : {2u, 4u, 5u, 6u, 7u}) lblStat[bold]->setFont(BoldFont());
     lblStat[4]->setAlignment(Qt::AlignCenter);
@@ -103,22 +105,39 @@ HTTP::~HTTP() {
     --liveControls;
 }
 
-int HTTP::LiveControls() { return liveControls; }
+int HTTP::LiveControls() {
+    return liveControls;
+}
 
-QSize HTTP::sizeHint() const { return {TwipsToPixels(kDesignWidth), TwipsToPixels(kDesignHeight)}; }
-QSize HTTP::minimumSizeHint() const { return sizeHint(); }
+QSize HTTP::sizeHint() const {
+    return {TwipsToPixels(kDesignWidth), TwipsToPixels(kDesignHeight)};
+}
+QSize HTTP::minimumSizeHint() const {
+    return sizeHint();
+}
 
 const HTTPtransfer& HTTP::Current(const char* property) const {
     if (!transfer_)
-        throw SocketError(kObjectNotSet, std::string("HTTP.") + property, "Object variable or With block variable not set");
+        throw SocketError(kObjectNotSet, std::string("HTTP.") + property,
+                          "Object variable or With block variable not set");
     return *transfer_;
 }
 
-std::string HTTP::URL() const { return Current("URL").URL(); }
-std::string HTTP::SaveAs() const { return Current("SaveAs").SaveAs(); }
-std::int32_t HTTP::BytesPerSecond() const { return Clamp32(Current("BytesPerSecond").BytesPerSecond()); }
-std::int32_t HTTP::TotalBytes() const { return Clamp32(Current("TotalBytes").TotalBytes()); }
-std::int32_t HTTP::DownloadedBytes() const { return Clamp32(Current("DownloadedBytes").DownloadedBytes()); }
+std::string HTTP::URL() const {
+    return Current("URL").URL();
+}
+std::string HTTP::SaveAs() const {
+    return Current("SaveAs").SaveAs();
+}
+std::int32_t HTTP::BytesPerSecond() const {
+    return Clamp32(Current("BytesPerSecond").BytesPerSecond());
+}
+std::int32_t HTTP::TotalBytes() const {
+    return Clamp32(Current("TotalBytes").TotalBytes());
+}
+std::int32_t HTTP::DownloadedBytes() const {
+    return Clamp32(Current("DownloadedBytes").DownloadedBytes());
+}
 
 void HTTP::Download(std::string& URL, std::string& SaveAs) {
     // The previous transfer, if any, is no longer heard; dropping it closes its connection
@@ -152,7 +171,8 @@ void HTTP::HTTP_FoundServer() {
 
 void HTTP::SetFitted(QLabel* label, const std::string& text) {
     const int widthTwips = PixelsToTwips(label->width());
-    label->setText(QString::fromStdU32String(FitLine(QString::fromStdString(text).toStdU32String(), widthTwips)));
+    label->setText(QString::fromStdU32String(
+        FitLine(QString::fromStdString(text).toStdU32String(), widthTwips)));
 }
 
 void HTTP::HTTP_Progress(std::int64_t bytes, std::int64_t ofBytes) {
@@ -161,8 +181,9 @@ void HTTP::HTTP_Progress(std::int64_t bytes, std::int64_t ofBytes) {
     if (ofBytes != 0) {
         const std::int32_t p = Percent(bytes, ofBytes);
         Label1->setText(QString::number(p) + QStringLiteral("%"));
-        Shape2->resize(static_cast<int>(static_cast<float>(Shape1->width()) / 100.0f * static_cast<float>(p)),
-                       Shape2->height());
+        Shape2->resize(
+            static_cast<int>(static_cast<float>(Shape1->width()) / 100.0f * static_cast<float>(p)),
+            Shape2->height());
     } else {
         Label1->setText(QString::number(bytes) + QStringLiteral(" bytes."));
     }
@@ -173,8 +194,8 @@ void HTTP::HTTP_Progress(std::int64_t bytes, std::int64_t ofBytes) {
     SetFitted(lblStat[0], transfer->URL());
     SetFitted(lblStat[1], transfer->SaveAs());
     const char point = QLocale().decimalPoint().at(0).toLatin1();
-    lblStat[3]->setText(QString::fromStdString(FormatSize(transfer->BytesPerSecond(), point ? point : '.') +
-                                               " per second."));
+    lblStat[3]->setText(QString::fromStdString(
+        FormatSize(transfer->BytesPerSecond(), point ? point : '.') + " per second."));
     if (transfer->TotalBytes() != 0) {
         lblStat[4]->setText(QString::fromStdString(
             std::to_string(Percent(transfer->DownloadedBytes(), transfer->TotalBytes())) + "% (" +
@@ -203,7 +224,8 @@ void HTTP::HTTP_Error(std::int32_t number, const std::string& description) {
     if (!guard) return;
     // What the host's handler made of its by-reference arguments is what the display shows.
     lblStat[0]->setText(QStringLiteral("failed"));
-    lblStat[1]->setText(QString::number(hostNumber) + QStringLiteral(" ") + QString::fromStdString(hostDescription));
+    lblStat[1]->setText(QString::number(hostNumber) + QStringLiteral(" ") +
+                        QString::fromStdString(hostDescription));
     lblStat[3]->setText(QStringLiteral("idle"));
     lblStat[4]->setText(QStringLiteral("0% (0 mb)"));
     Shape2->resize(0, Shape2->height());
@@ -240,9 +262,11 @@ void HTTP::UserControl_Resize() {
     }
     Shape3->setGeometry(0, 0, width(), height());
     for (const std::size_t i : {0u, 1u, 3u})
-        lblStat[i]->resize(TwipsToPixels(W - PixelsToTwips(lblStat[i]->x()) - 120), lblStat[i]->height());
+        lblStat[i]->resize(TwipsToPixels(W - PixelsToTwips(lblStat[i]->x()) - 120),
+                           lblStat[i]->height());
     lblStat[2]->move(lblStat[2]->x(), TwipsToPixels(H - 360));
-    const int shape1Width = W - PixelsToTwips(Shape1->x()) - PixelsToTwips(btnCancel->width()) - 240;
+    const int shape1Width =
+        W - PixelsToTwips(Shape1->x()) - PixelsToTwips(btnCancel->width()) - 240;
     Shape1->setGeometry(Shape1->x(), lblStat[2]->y(), TwipsToPixels(shape1Width), Shape1->height());
     lblStat[4]->setGeometry(Shape1->geometry());
     Shape2->move(Shape2->x(), Shape1->y());

@@ -18,7 +18,7 @@ namespace netpull::http {
 
 class HTTP : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Callbacks for hosts that are not Qt objects; arguments are passed by reference.
     struct HostEvents {
         std::function<void()> FoundServer;
@@ -59,17 +59,17 @@ public:
     QFrame* Shape2;
     QFrame* Shape3;
 
-signals:
+  signals:
     void FoundServer();
     void Progress(qint32 Bytes, qint32 ofBytes);
     void Downloaded();
     void Error(qint32 Number, const QString& Description);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void HTTP_FoundServer();
     void HTTP_Progress(std::int64_t bytes, std::int64_t ofBytes);
     void HTTP_Downloaded();

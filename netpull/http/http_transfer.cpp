@@ -37,26 +37,35 @@ void Raise(const Handler& handler, Args&&... args) {
 
 std::string RewrittenUrl(std::string url) {
     std::replace(url.begin(), url.end(), '\\', '/');
-    std::transform(url.begin(), url.end(), url.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(url.begin(), url.end(), url.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return url;
 }
 
-bool CarriedAsIs(unsigned char c) { return c > 0x20 && c < 0x7F; }
+bool CarriedAsIs(unsigned char c) {
+    return c > 0x20 && c < 0x7F;
+}
 
 }  // namespace
 
-const TransferTimeouts& CurrentTransferTimeouts() { return Timeouts(); }
-void SetTransferTimeoutsForTesting(const TransferTimeouts& timeouts) { Timeouts() = timeouts; }
+const TransferTimeouts& CurrentTransferTimeouts() {
+    return Timeouts();
+}
+void SetTransferTimeoutsForTesting(const TransferTimeouts& timeouts) {
+    Timeouts() = timeouts;
+}
 
 HostAndPort HostOfUrl(const std::string& rewrittenUrl) {
     std::string host = rewrittenUrl;
-    for (auto at = host.find("http://"); at != std::string::npos; at = host.find("http://")) host.erase(at, 7);
+    for (auto at = host.find("http://"); at != std::string::npos; at = host.find("http://"))
+        host.erase(at, 7);
     host = host.substr(0, host.find('/'));
     const auto colon = host.rfind(':');
     if (colon == std::string::npos) return {host, kHttpPort};
     const std::string digits = host.substr(colon + 1);
-    const bool numeric = !digits.empty() && digits.size() <= 5 &&
-                         std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); });
+    const bool numeric =
+        !digits.empty() && digits.size() <= 5 &&
+        std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); });
     if (!numeric || std::stoi(digits) < 1 || std::stoi(digits) > 65535) return {host, kHttpPort};
     return {host.substr(0, colon), std::stoi(digits)};
 }
@@ -66,7 +75,8 @@ std::string RequestTarget(const std::string& requestUrl) {
     std::replace(url.begin(), url.end(), '\\', '/');
     url = url.substr(0, url.find('#'));
     const auto scheme = url.find("://");
-    if (scheme != std::string::npos && RewrittenUrl(url.substr(0, scheme)) == "http") url.erase(0, scheme + 3);
+    if (scheme != std::string::npos && RewrittenUrl(url.substr(0, scheme)) == "http")
+        url.erase(0, scheme + 3);
     const auto pathStart = url.find_first_of("/?");
     std::string target = pathStart == std::string::npos ? std::string() : url.substr(pathStart);
     if (target.empty() || target.front() == '?') target.insert(0, "/");
@@ -89,20 +99,28 @@ std::string HostField(const HostAndPort& target) {
     return target.port == kHttpPort ? target.host : target.host + ":" + std::to_string(target.port);
 }
 
-std::string RequestText(const std::string& target, const std::string& localIp, const std::string& hostField) {
-    return "GET " + target + " HTTP/1.1\r\n"
+std::string RequestText(const std::string& target, const std::string& localIp,
+                        const std::string& hostField) {
+    return "GET " + target +
+           " HTTP/1.1\r\n"
            "Accept: */*\r\n"
-           "Referer: " + localIp + "\r\n"
+           "Referer: " +
+           localIp +
+           "\r\n"
            "Accept-Language: en -gb\r\n"
            // The body is saved as it comes, so it must come undecoded.
            "Accept-Encoding: identity\r\n"
            "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\n"
-           "Host: " + hostField + "\r\n"
+           "Host: " +
+           hostField +
+           "\r\n"
            "Connection: Close\r\n"
            "\r\n";
 }
 
-std::shared_ptr<HTTPtransfer> HTTPtransfer::Create() { return std::shared_ptr<HTTPtransfer>(new HTTPtransfer()); }
+std::shared_ptr<HTTPtransfer> HTTPtransfer::Create() {
+    return std::shared_ptr<HTTPtransfer>(new HTTPtransfer());
+}
 
 HTTPtransfer::~HTTPtransfer() {
     StopTimeoutTimer();
@@ -118,7 +136,8 @@ void HTTPtransfer::Download(std::string& URL, const std::string& SaveAs) {
     OpenConnection(target.host, requestUrl, target.port);
 }
 
-void HTTPtransfer::OpenConnection(const std::string& host, const std::string& url, std::int32_t port) {
+void HTTPtransfer::OpenConnection(const std::string& host, const std::string& url,
+                                  std::int32_t port) {
     ResetTransfer();
     if (!host.empty()) hostName_ = host;
     if (!url.empty()) requestUrl_ = url;
@@ -134,8 +153,8 @@ void HTTPtransfer::OpenConnection(const std::string& host, const std::string& ur
     Socket->events.OnClose = [weak] {
         if (const auto self = weak.lock()) self->Socket_OnClose();
     };
-    Socket->events.OnError = [weak](std::int16_t number, std::string& description, std::int32_t, const std::string&,
-                                    const std::string&, std::int32_t, bool&) {
+    Socket->events.OnError = [weak](std::int16_t number, std::string& description, std::int32_t,
+                                    const std::string&, const std::string&, std::int32_t, bool&) {
         if (const auto self = weak.lock()) self->Socket_OnError(number, description);
     };
     Socket->Connect(Variant(hostName_), Variant(port_));
@@ -161,7 +180,8 @@ void HTTPtransfer::StartTimeoutTimer() {
     if (timeoutTimer_ != 0) return;
     // Checked a few times within the shorter limit, so that the end comes close to it.
     const TransferTimeouts& limits = Timeouts();
-    const auto check = std::clamp<std::uint32_t>(std::min(limits.connectMs, limits.silenceMs) / 8, 10, 1000);
+    const auto check =
+        std::clamp<std::uint32_t>(std::min(limits.connectMs, limits.silenceMs) / 8, 10, 1000);
     timeoutTimer_ = platform::SetTimer(0, 0, check, &HTTPtransfer::TimeoutTimerProc);
     if (timeoutTimer_ != 0) TimerOwners()[timeoutTimer_] = weak_from_this();
 }
@@ -173,7 +193,8 @@ void HTTPtransfer::StopTimeoutTimer() {
     timeoutTimer_ = 0;
 }
 
-void HTTPtransfer::TimeoutTimerProc(platform::HWND, platform::UINT, platform::UINT_PTR timer, platform::DWORD) {
+void HTTPtransfer::TimeoutTimerProc(platform::HWND, platform::UINT, platform::UINT_PTR timer,
+                                    platform::DWORD) {
     const auto found = TimerOwners().find(timer);
     if (found == TimerOwners().end()) return;
     if (const auto self = found->second.lock()) self->CheckTimeout();
@@ -182,7 +203,8 @@ void HTTPtransfer::TimeoutTimerProc(platform::HWND, platform::UINT, platform::UI
 void HTTPtransfer::CheckTimeout() {
     if (!Socket) return StopTimeoutTimer();
     const std::uint32_t limit = connected_ ? Timeouts().silenceMs : Timeouts().connectMs;
-    if (platform::GetTickCount() - lastActivity_ > limit) Fail(kTimedOut, SocketErrorText(kTimedOut));
+    if (platform::GetTickCount() - lastActivity_ > limit)
+        Fail(kTimedOut, SocketErrorText(kTimedOut));
 }
 
 void HTTPtransfer::Socket_OnConnect() {
@@ -192,8 +214,8 @@ void HTTPtransfer::Socket_OnConnect() {
     lastActivity_ = platform::GetTickCount();
     Raise(events.FoundServer);
     if (Raised(generation) || !Socket) return;
-    Socket->SendData(Variant(RequestText(RequestTarget(requestUrl_), Socket->LocalIP(),
-                                         HostField({hostName_, port_}))));
+    Socket->SendData(Variant(
+        RequestText(RequestTarget(requestUrl_), Socket->LocalIP(), HostField({hostName_, port_}))));
 }
 
 void HTTPtransfer::Socket_OnDataArrival() {
@@ -214,15 +236,18 @@ void HTTPtransfer::Socket_OnDataArrival() {
 void HTTPtransfer::HeaderArrival(std::string_view arrival) {
     HeaderGatherer::State state = header_.Add(arrival);
     // Interim responses ("100 Continue", "103 Early Hints") are passed over.
-    while (state == HeaderGatherer::State::Complete && ParseResponseHeader(header_.Text()).Interim())
+    while (state == HeaderGatherer::State::Complete &&
+           ParseResponseHeader(header_.Text()).Interim())
         state = header_.NextHeader();
     switch (state) {
         case HeaderGatherer::State::TooLarge:
             return Fail(kHeaderTooLarge, "response header too large");
         case HeaderGatherer::State::Gathering:
-            if (!MayBeginStatusLine(header_.Text())) return Fail(kBadStatusLine, "malformed status line");
+            if (!MayBeginStatusLine(header_.Text()))
+                return Fail(kBadStatusLine, "malformed status line");
             return Raise(events.Progress, downloadedBytes_, totalBytes_);
-        case HeaderGatherer::State::Complete: break;
+        case HeaderGatherer::State::Complete:
+            break;
     }
     headerComplete_ = true;
     response_ = ParseResponseHeader(header_.Text());
@@ -266,7 +291,8 @@ void HTTPtransfer::BodyArrival(std::string_view bytes, bool countSpeed) {
         bytes = decoded;
     } else if (response_.contentLength) {
         // Bytes past the announced length are no part of the resource.
-        bytes = bytes.substr(0, static_cast<std::size_t>(std::max<std::int64_t>(totalBytes_ - downloadedBytes_, 0)));
+        bytes = bytes.substr(
+            0, static_cast<std::size_t>(std::max<std::int64_t>(totalBytes_ - downloadedBytes_, 0)));
     }
     downloadedBytes_ += static_cast<std::int64_t>(bytes.size());
     if (countSpeed) {
@@ -312,7 +338,8 @@ void HTTPtransfer::Socket_OnClose() {
     if (Socket) Socket->events = {};
     Socket.reset();
     // A body without a length ends with the connection; any other ends before it.
-    const bool complete = headerComplete_ && output_.IsOpen() && !response_.chunked && !response_.contentLength;
+    const bool complete =
+        headerComplete_ && output_.IsOpen() && !response_.chunked && !response_.contentLength;
     if (!complete) return Fail(kConnectionLost, "connection lost");
     if (const std::string reason = output_.Keep(); !reason.empty())
         return Fail(kFileError, "cannot write " + savePath_ + ": " + reason);

@@ -28,7 +28,7 @@ inline constexpr std::int32_t kBadContentLength = 5;
 inline constexpr std::int32_t kFileError = 75;  // "Path/File access error", as hosts know it
 
 class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
-public:
+  public:
     struct Events {
         std::function<void()> FoundServer;
         std::function<void(std::int64_t Bytes, std::int64_t ofBytes)> Progress;
@@ -52,7 +52,7 @@ public:
     void Download(std::string& URL, const std::string& SaveAs);
     void Cancel();
 
-private:
+  private:
     HTTPtransfer() = default;
     void OpenConnection(const std::string& host, const std::string& url, std::int32_t port);
     void ResetTransfer();
@@ -69,7 +69,8 @@ private:
     void StartTimeoutTimer();
     void StopTimeoutTimer();
     void CheckTimeout();
-    static void TimeoutTimerProc(platform::HWND, platform::UINT, platform::UINT_PTR timer, platform::DWORD);
+    static void TimeoutTimerProc(platform::HWND, platform::UINT, platform::UINT_PTR timer,
+                                 platform::DWORD);
     bool Raised(std::uint64_t generation) const { return generation != generation_; }
 
     std::string hostName_;
@@ -87,8 +88,8 @@ private:
     std::int64_t windowBytes_ = 0;
     std::int64_t bytesPerSecond_ = 0;
     std::shared_ptr<CSocket> Socket;
-    bool connected_ = false;            // the connection is up: the silence limit applies
-    std::uint32_t lastActivity_ = 0;    // tick count of the start, the connection or the last byte
+    bool connected_ = false;          // the connection is up: the silence limit applies
+    std::uint32_t lastActivity_ = 0;  // tick count of the start, the connection or the last byte
     platform::UINT_PTR timeoutTimer_ = 0;
     // Changes whenever the transfer is reset, so that a step after an event can tell that a
     // handler cancelled or restarted the transfer meanwhile.
@@ -112,6 +113,7 @@ std::string RequestTarget(const std::string& requestUrl);
 std::string HostField(const HostAndPort& target);
 
 // The request text sent when the connection is up.
-std::string RequestText(const std::string& target, const std::string& localIp, const std::string& hostField);
+std::string RequestText(const std::string& target, const std::string& localIp,
+                        const std::string& hostField);
 
 }  // namespace netpull::http

@@ -17,14 +17,14 @@
 namespace netpull::http {
 namespace {
 
+using netpull::testing::PumpFor;
+using netpull::testing::PumpUntil;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using netpull::testing::PumpFor;
-using netpull::testing::PumpUntil;
 
 class TransferTest : public netpull::testing::SocketTest {
-protected:
+  protected:
     void SetUp() override {
         SocketTest::SetUp();
         char pattern[] = "/tmp/netpull-test-XXXXXX";
@@ -42,7 +42,9 @@ protected:
         SocketTest::TearDown();
     }
 
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(server.Port()) + "/file"; }
+    std::string Url() const {
+        return "http://127.0.0.1:" + std::to_string(server.Port()) + "/file";
+    }
 
     void Start() {
         transfer = HTTPtransfer::Create();
@@ -74,8 +76,8 @@ protected:
     }
     void ResetConnection() {
         const linger abort{1, 0};
-        ::setsockopt(platform::DescriptorOf(server.accepted->SocketHandle()), SOL_SOCKET, SO_LINGER, &abort,
-                     sizeof abort);
+        ::setsockopt(platform::DescriptorOf(server.accepted->SocketHandle()), SOL_SOCKET, SO_LINGER,
+                     &abort, sizeof abort);
         server.accepted->CloseSocket();
         EXPECT_TRUE(PumpUntil([&] { return Ended(); }));
         PumpFor(30);
@@ -87,7 +89,8 @@ protected:
     bool FileExists() const { return std::filesystem::exists(path); }
     std::vector<std::string> FolderEntries() const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -102,7 +105,8 @@ protected:
 
 TEST_F(TransferTest, SendsTheRequestToThePortOfTheUrl) {
     Start();
-    EXPECT_EQ(request, RequestText("/file", "127.0.0.1", "127.0.0.1:" + std::to_string(server.Port())));
+    EXPECT_EQ(request,
+              RequestText("/file", "127.0.0.1", "127.0.0.1:" + std::to_string(server.Port())));
     EXPECT_EQ(transfer->URL(), Url());
     EXPECT_EQ(transfer->SaveAs(), path);
 }
@@ -172,27 +176,26 @@ TEST_P(FailedStatusTest, EndsWithErrorAndLeavesTheOldFileAlone) {
     EXPECT_EQ(FileBytes(), "old");
 }
 
-INSTANTIATE_TEST_SUITE_P(Transfer, FailedStatusTest,
-                         ::testing::Values(FailedStatus{"HTTP/1.1 404 Not Found", "Error 404 server error"},
-                                           FailedStatus{"HTTP/1.0 404 Not Found", "Error 404 server error"},
-                                           FailedStatus{"HTTP/1.1 301 Moved", "Error 301 server error"},
-                                           FailedStatus{"HTTP/1.0 500 Oops", "Error 500 server error"},
-                                           FailedStatus{"HTTP/1.1 OK", "Error 3 malformed status line"},
-                                           FailedStatus{"HTTP/1.1", "Error 3 malformed status line"},
-                                           FailedStatus{"FOO BAR", "Error 3 malformed status line"},
-                                           FailedStatus{"ICY 200 OK", "Error 3 malformed status line"},
-                                           FailedStatus{"HTTP/2 200", "Error 3 malformed status line"},
-                                           FailedStatus{"Server: no status line", "Error 3 malformed status line"},
-                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: 1000x",
-                                                        "Error 5 malformed content length"},
-                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: -5",
-                                                        "Error 5 malformed content length"},
-                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: +10",
-                                                        "Error 5 malformed content length"},
-                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999",
-                                                        "Error 5 malformed content length"},
-                                           FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: 10",
-                                                        "Error 5 malformed content length"}));
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, FailedStatusTest,
+    ::testing::Values(
+        FailedStatus{"HTTP/1.1 404 Not Found", "Error 404 server error"},
+        FailedStatus{"HTTP/1.0 404 Not Found", "Error 404 server error"},
+        FailedStatus{"HTTP/1.1 301 Moved", "Error 301 server error"},
+        FailedStatus{"HTTP/1.0 500 Oops", "Error 500 server error"},
+        FailedStatus{"HTTP/1.1 OK", "Error 3 malformed status line"},
+        FailedStatus{"HTTP/1.1", "Error 3 malformed status line"},
+        FailedStatus{"FOO BAR", "Error 3 malformed status line"},
+        FailedStatus{"ICY 200 OK", "Error 3 malformed status line"},
+        FailedStatus{"HTTP/2 200", "Error 3 malformed status line"},
+        FailedStatus{"Server: no status line", "Error 3 malformed status line"},
+        FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: 1000x",
+                     "Error 5 malformed content length"},
+        FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: -5", "Error 5 malformed content length"},
+        FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: +10", "Error 5 malformed content length"},
+        FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999",
+                     "Error 5 malformed content length"},
+        FailedStatus{"HTTP/1.1 200 OK\r\nContent-Length: 10", "Error 5 malformed content length"}));
 
 TEST_F(TransferTest, StatusTwoHundredOnHttp10IsSaved) {
     Start();
@@ -287,9 +290,13 @@ TEST_F(TransferTest, CancelAtEveryStageRaisesNothing) {
         request.clear();
         log.clear();
         transfer = HTTPtransfer::Create();
-        transfer->events.Progress = [this](std::int64_t, std::int64_t) { log.push_back("Progress"); };
+        transfer->events.Progress = [this](std::int64_t, std::int64_t) {
+            log.push_back("Progress");
+        };
         transfer->events.Downloaded = [this] { log.push_back("Downloaded"); };
-        transfer->events.Error = [this](std::int32_t, const std::string&) { log.push_back("Error"); };
+        transfer->events.Error = [this](std::int32_t, const std::string&) {
+            log.push_back("Error");
+        };
         std::string url = Url();
         transfer->Download(url, path);
         if (stage >= 1) {
@@ -418,7 +425,9 @@ TEST_F(TransferTest, ASilentServerTimesOut) {
         EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
         EXPECT_EQ(log.back(), "Error 10060 Connection timed out.") << afterHeader;
         PumpFor(400);
-        EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& e) { return e.starts_with("Error"); }), 1);
+        EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                                [](const std::string& e) { return e.starts_with("Error"); }),
+                  1);
         EXPECT_EQ(FileBytes(), "old");
         server.accepted->CloseSocket();
         server.accepted.reset();
@@ -485,7 +494,9 @@ TEST_F(TransferTest, CancelKeepsTheBytesWrittenSoFar) {
 // one of them whole.
 TEST_F(TransferTest, TwoDownloadsToOnePathNeverInterleave) {
     std::vector<std::shared_ptr<CSocket>> sides;
-    server.onAccepting = [&](CSocket& accepted) { accepted.events.OnDataArrival = [](std::int32_t) {}; };
+    server.onAccepting = [&](CSocket& accepted) {
+        accepted.events.OnDataArrival = [](std::int32_t) {};
+    };
     server.listener->events.OnConnectionRequest = [&](std::int32_t requestID) {
         sides.push_back(CSocket::Create());
         sides.back()->Accept(requestID);
@@ -500,9 +511,11 @@ TEST_F(TransferTest, TwoDownloadsToOnePathNeverInterleave) {
     }
     ASSERT_TRUE(PumpUntil([&] { return sides.size() == 2; }));
     PumpFor(50);
-    for (auto& side : sides) side->SendData(Variant(std::string("HTTP/1.1 200 OK\r\nContent-Length: 6000\r\n\r\n")));
+    for (auto& side : sides)
+        side->SendData(Variant(std::string("HTTP/1.1 200 OK\r\nContent-Length: 6000\r\n\r\n")));
     for (int part = 0; part < 3; ++part) {
-        for (std::size_t i = 0; i < sides.size(); ++i) sides[i]->SendData(Variant(std::string(2000, 'A' + i)));
+        for (std::size_t i = 0; i < sides.size(); ++i)
+            sides[i]->SendData(Variant(std::string(2000, 'A' + i)));
         PumpFor(30);
     }
     ASSERT_TRUE(PumpUntil([&] { return downloaded == 2; }));

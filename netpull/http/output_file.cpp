@@ -17,15 +17,18 @@ namespace {
 std::string TemporaryName(const std::string& savePath, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
     const auto slash = savePath.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : savePath.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : savePath.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? savePath : savePath.substr(slash + 1);
-    return folder + "." + name + ".netpull-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-           std::to_string(attempt);
+    return folder + "." + name + ".netpull-" + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + "-" + std::to_string(attempt);
 }
 
 }  // namespace
 
-OutputFile::~OutputFile() { Discard(); }
+OutputFile::~OutputFile() {
+    Discard();
+}
 
 std::string OutputFile::Create(const std::string& savePath) {
     Discard();

@@ -9,7 +9,7 @@
 namespace netpull::http {
 
 class OutputFile {
-public:
+  public:
     OutputFile() = default;
     ~OutputFile();  // an open file that was not kept is removed
     OutputFile(const OutputFile&) = delete;
@@ -22,7 +22,7 @@ public:
     void Discard();      // closes and removes the temporary file
     bool IsOpen() const { return descriptor_ >= 0; }
 
-private:
+  private:
     int descriptor_ = -1;
     std::string savePath_;
     std::string temporaryPath_;

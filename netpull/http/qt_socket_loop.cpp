@@ -12,7 +12,8 @@ void AttachSocketLoopToQt() {
     static QSocketNotifier* notifier = nullptr;
     if (notifier != nullptr || QCoreApplication::instance() == nullptr) return;
     // Owned by the application object, so it goes with it.
-    notifier = new QSocketNotifier(platform::LoopDescriptor(), QSocketNotifier::Read, QCoreApplication::instance());
+    notifier = new QSocketNotifier(platform::LoopDescriptor(), QSocketNotifier::Read,
+                                   QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [] { platform::PumpOnce(); });
     QObject::connect(QCoreApplication::instance(), &QObject::destroyed, [] {
         notifier = nullptr;

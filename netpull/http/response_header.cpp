@@ -33,14 +33,17 @@ std::optional<std::int64_t> ReadDigits(std::string_view text) {
     return value;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Whether the characters of a status line seen so far fit "HTTP/1.x 200" or "HTTP/1.x 200 reason".
 bool FitsStatusLine(std::string_view line) {
     constexpr std::string_view kVersion = "http/1.";
     for (std::size_t i = 0; i < line.size() && i < 13; ++i) {
         const char c = line[i];
-        const bool fits = i < kVersion.size() ? std::tolower(static_cast<unsigned char>(c)) == kVersion[i]
+        const bool fits = i < kVersion.size()
+                              ? std::tolower(static_cast<unsigned char>(c)) == kVersion[i]
                           : i == 8 || i == 12 ? c == ' '
                                               : IsDigit(c);
         if (!fits) return false;
@@ -50,7 +53,8 @@ bool FitsStatusLine(std::string_view line) {
 
 void ReadStatusLine(std::string_view line, ResponseHeader& header) {
     header.statusLineValid = line.size() >= 12 && FitsStatusLine(line);
-    if (header.statusLineValid) header.status = (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
+    if (header.statusLineValid)
+        header.status = (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
 }
 
 void ReadField(std::string_view line, ResponseHeader& header) {
@@ -113,8 +117,10 @@ ResponseHeader ParseResponseHeader(std::string_view text) {
         const auto end = text.find("\r\n");
         const std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 2);
-        if (first) ReadStatusLine(line, header);
-        else ReadField(line, header);
+        if (first)
+            ReadStatusLine(line, header);
+        else
+            ReadField(line, header);
     }
     if (!header.contentLengthValid) header.contentLength.reset();
     return header;

@@ -14,7 +14,7 @@ inline constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 
 // Gathers arrivals until the blank line that ends the header.
 class HeaderGatherer {
-public:
+  public:
     enum class State { Gathering, Complete, TooLarge };
 
     // Adds one arrival. Once complete, TakeBody() gives the bytes that followed the header end.
@@ -24,7 +24,7 @@ public:
     // Drops a complete interim header and goes on gathering the next one from what followed it.
     State NextHeader();
 
-private:
+  private:
     std::string text_;
     std::string body_;
     State state_ = State::Gathering;
@@ -40,7 +40,9 @@ struct ResponseHeader {
 
     // "100 Continue", "103 Early Hints": another header follows. 101 is not interim here:
     // no upgrade was asked for.
-    bool Interim() const { return statusLineValid && status >= 100 && status < 200 && status != 101; }
+    bool Interim() const {
+        return statusLineValid && status >= 100 && status < 200 && status != 101;
+    }
 };
 
 // False once the first bytes of a response can no longer begin a valid status line, so that a

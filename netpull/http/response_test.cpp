@@ -31,49 +31,60 @@ TEST(HeaderGatherer, FindsTheEndWhateverTheArrivals) {
 TEST(HeaderGatherer, StopsAnEndlessHeader) {
     HeaderGatherer endless;
     State state = State::Gathering;
-    for (int i = 0; i < 100 && state == State::Gathering; ++i) state = endless.Add(std::string(1000, 'x'));
+    for (int i = 0; i < 100 && state == State::Gathering; ++i)
+        state = endless.Add(std::string(1000, 'x'));
     EXPECT_EQ(state, State::TooLarge);
     EXPECT_LE(endless.Text().size(), kMaxHeaderBytes + 1000);
 }
 
 TEST(ResponseHeader, StatusLengthAndEncoding) {
-    const ResponseHeader h = ParseResponseHeader("HTTP/1.0 404 Not Found\r\nCONTENT-LENGTH: 5000\r\nX: y");
+    const ResponseHeader h =
+        ParseResponseHeader("HTTP/1.0 404 Not Found\r\nCONTENT-LENGTH: 5000\r\nX: y");
     EXPECT_TRUE(h.statusLineValid);
     EXPECT_EQ(h.status, 404);
     EXPECT_EQ(h.contentLength, 5000);
-    for (const char* field : {"Content-Length: 5000", "content-length:5000", "Content-Length :  5000"})
-        EXPECT_EQ(ParseResponseHeader(std::string("HTTP/1.1 200 OK\r\n") + field).contentLength, 5000) << field;
+    for (const char* field :
+         {"Content-Length: 5000", "content-length:5000", "Content-Length :  5000"})
+        EXPECT_EQ(ParseResponseHeader(std::string("HTTP/1.1 200 OK\r\n") + field).contentLength,
+                  5000)
+            << field;
     EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked").chunked);
     EXPECT_FALSE(ParseResponseHeader("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip").chunked);
     EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 200").statusLineValid);
 }
 
 TEST(ResponseHeader, OnlyAnHttp1StatusLineWithThreeDigitsIsValid) {
-    for (const char* bad : {"HTTP/1.1 OK", "HTTP/1.1", "FOO BAR", "ICY 200 OK", "HTTP/2 200", "HTTP/1.1  200 OK",
-                            "HTTP/1.1 2000 OK", "HTTP/1.1 20 OK", "Server: x\r\nHTTP/1.1 200 OK", "",
-                            "<html>hello</html>", "HTTP/1.x 200 OK", "http/1.1 200OK"}) {
+    for (const char* bad :
+         {"HTTP/1.1 OK", "HTTP/1.1", "FOO BAR", "ICY 200 OK", "HTTP/2 200", "HTTP/1.1  200 OK",
+          "HTTP/1.1 2000 OK", "HTTP/1.1 20 OK", "Server: x\r\nHTTP/1.1 200 OK", "",
+          "<html>hello</html>", "HTTP/1.x 200 OK", "http/1.1 200OK"}) {
         EXPECT_FALSE(ParseResponseHeader(bad).statusLineValid) << bad;
     }
     EXPECT_TRUE(ParseResponseHeader("http/1.1 200 OK").statusLineValid);
 }
 
 TEST(ResponseHeader, AResponseThatCannotBeHttp1IsSeenEarly) {
-    for (const char* start : {"", "H", "http/1", "HTTP/1.1 2", "HTTP/1.1 200", "HTTP/1.1 200\r", "HTTP/1.1 200 O",
-                              "HTTP/1.1 200 OK\r\nServer"})
+    for (const char* start : {"", "H", "http/1", "HTTP/1.1 2", "HTTP/1.1 200", "HTTP/1.1 200\r",
+                              "HTTP/1.1 200 O", "HTTP/1.1 200 OK\r\nServer"})
         EXPECT_TRUE(MayBeginStatusLine(start)) << start;
-    for (const char* start : {"<", "ICY", "HTTP/2", "HTTP/1.1 2x", "HTTP/1.1 200OK", "FOO BAR\r\n", "HTTP/1.1\r\n"})
+    for (const char* start :
+         {"<", "ICY", "HTTP/2", "HTTP/1.1 2x", "HTTP/1.1 200OK", "FOO BAR\r\n", "HTTP/1.1\r\n"})
         EXPECT_FALSE(MayBeginStatusLine(start)) << start;
 }
 
 TEST(ResponseHeader, ContentLengthMustBeOneDecimalNumber) {
-    for (const char* bad : {"five", "-3", "-5", "+10", "1000x", "", "99999999999999999999", "1 000", "0x10"}) {
-        const ResponseHeader h = ParseResponseHeader(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + bad);
+    for (const char* bad :
+         {"five", "-3", "-5", "+10", "1000x", "", "99999999999999999999", "1 000", "0x10"}) {
+        const ResponseHeader h =
+            ParseResponseHeader(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + bad);
         EXPECT_FALSE(h.contentLengthValid) << bad;
         EXPECT_EQ(h.contentLength, std::nullopt) << bad;
     }
-    const ResponseHeader twice = ParseResponseHeader("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 6");
+    const ResponseHeader twice =
+        ParseResponseHeader("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 6");
     EXPECT_FALSE(twice.contentLengthValid);
-    const ResponseHeader same = ParseResponseHeader("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 5");
+    const ResponseHeader same =
+        ParseResponseHeader("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 5");
     EXPECT_TRUE(same.contentLengthValid);
     EXPECT_EQ(same.contentLength, 5);
 }
@@ -85,7 +96,8 @@ TEST(ResponseHeader, InterimStatuses) {
     EXPECT_FALSE(ParseResponseHeader("HTTP/1.1 200 OK").Interim());
 
     HeaderGatherer gatherer;
-    EXPECT_EQ(gatherer.Add("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\nbody"), State::Complete);
+    EXPECT_EQ(gatherer.Add("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\nbody"),
+              State::Complete);
     EXPECT_EQ(gatherer.NextHeader(), State::Complete);
     EXPECT_EQ(gatherer.Text(), "HTTP/1.1 200 OK");
     EXPECT_EQ(gatherer.TakeBody(), "body");
@@ -106,7 +118,8 @@ std::string Decode(const std::vector<std::string>& arrivals, ChunkedDecoder::Sta
 }
 
 TEST(ChunkedDecoder, DecodesAcrossAnySplit) {
-    const std::string body = "4\r\nWiki\r\n6;ext=1\r\npedia \r\nE\r\nin \r\n\r\nchunks.\r\n0\r\nTrailer: x\r\n\r\n";
+    const std::string body =
+        "4\r\nWiki\r\n6;ext=1\r\npedia \r\nE\r\nin \r\n\r\nchunks.\r\n0\r\nTrailer: x\r\n\r\n";
     EXPECT_EQ(Decode({body}, ChunkedDecoder::State::Done), "Wikipedia in \r\n\r\nchunks.");
     for (std::size_t cut = 1; cut < body.size(); ++cut)
         EXPECT_EQ(Decode({body.substr(0, cut), body.substr(cut)}, ChunkedDecoder::State::Done),
@@ -116,7 +129,8 @@ TEST(ChunkedDecoder, DecodesAcrossAnySplit) {
 }
 
 TEST(ChunkedDecoder, RefusesBadFraming) {
-    for (const char* bad : {"zz\r\n", "4\r\nWikiX\r\n", "\r\n", "4\n", "-1\r\n", "ffffffffffffffffff\r\n"})
+    for (const char* bad :
+         {"zz\r\n", "4\r\nWikiX\r\n", "\r\n", "4\n", "-1\r\n", "ffffffffffffffffff\r\n"})
         Decode({bad}, ChunkedDecoder::State::Bad);
     Decode({std::string(5000, '1')}, ChunkedDecoder::State::Bad);
 }

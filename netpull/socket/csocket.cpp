@@ -57,8 +57,9 @@ CSocket::~CSocket() {
 
 platform::SOCKET CSocket::vbSocket() {
     const bool datagram = Protocol_ == ProtocolUdp;
-    const p::SOCKET handle = p::socket(p::AF_INET_WIN, datagram ? p::SOCK_DGRAM_WIN : p::SOCK_STREAM_WIN,
-                                       datagram ? p::IPPROTO_UDP_WIN : p::IPPROTO_TCP_WIN);
+    const p::SOCKET handle =
+        p::socket(p::AF_INET_WIN, datagram ? p::SOCK_DGRAM_WIN : p::SOCK_STREAM_WIN,
+                  datagram ? p::IPPROTO_UDP_WIN : p::IPPROTO_TCP_WIN);
     if (handle == p::INVALID_SOCKET) return -1;
     if (ms::RegisterSocket(handle, identity_)) {
         p::closesocket(handle);
@@ -126,7 +127,8 @@ void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
         // The conversion sets no error of its own: the text is no address this host has.
         if (address == kNoAddress) throw SocketError::FromNumber(10049, "CSocket.Bind");
     }
-    const sockaddr_in record = WithSource("CSocket.Bind", [&] { return AddressRecord(address, LocalPort_); });
+    const sockaddr_in record =
+        WithSource("CSocket.Bind", [&] { return AddressRecord(address, LocalPort_); });
     if (p::bind(SocketHandle_, record) == -1) FailWithLastError("CSocket.Bind");
     IsBound_ = true;
 }
@@ -164,7 +166,8 @@ void CSocket::Accept(std::int32_t requestID) {
             Protocol_ = type == p::SOCK_STREAM_WIN ? ProtocolTcp : ProtocolUdp;
         ReadBufferSizes();
         RecvBuffer_.clear();
-        if (const std::optional<SocketError> failure = ms::RegisterSocket(SocketHandle_, identity_)) {
+        if (const std::optional<SocketError> failure =
+                ms::RegisterSocket(SocketHandle_, identity_)) {
             // Number 0: the handle is registered already.
             if (failure->Number() == 0) return;
             SocketHandle_ = -1;
@@ -211,7 +214,8 @@ void CSocket::RemoteHost(const std::string& newvalue) {
     if (Protocol_ != ProtocolUdp || !EnsureSocket()) return;
     const bool broadcast = newvalue.size() >= 4 && newvalue.ends_with(".255");
     if (broadcast == BroadcastOn_) return;
-    if (p::setsockopt(SocketHandle_, p::SOL_SOCKET_WIN, p::SO_BROADCAST_WIN, broadcast ? 1 : 0) == -1)
+    if (p::setsockopt(SocketHandle_, p::SOL_SOCKET_WIN, p::SO_BROADCAST_WIN, broadcast ? 1 : 0) ==
+        -1)
         FailWithLastError("CSocket.RemoteHost");
     BroadcastOn_ = broadcast;
 }
@@ -221,8 +225,8 @@ void CSocket::RaiseError(std::int32_t number, const std::string& source) {
     if (number < INT16_MIN || number > INT16_MAX) return;
     std::string description = SocketErrorText(number);
     bool cancelDisplay = false;
-    Raise(events.OnError, static_cast<std::int16_t>(number), description, 0, source, std::string(), 0,
-          cancelDisplay);
+    Raise(events.OnError, static_cast<std::int16_t>(number), description, 0, source, std::string(),
+          0, cancelDisplay);
 }
 
 void CSocket::PostSocketEvent(std::uint32_t eventCode, std::uint32_t errorCode) {
@@ -236,12 +240,18 @@ void CSocket::PostSocketEvent(std::uint32_t eventCode, std::uint32_t errorCode) 
             return RaiseError(static_cast<std::int32_t>(errorCode), "");
         }
         switch (eventCode) {
-            case p::FD_READ: return HandleRead();
-            case p::FD_WRITE: return HandleWrite();
-            case p::FD_ACCEPT: return HandleAccept();
-            case p::FD_CONNECT: return HandleConnect();
-            case p::FD_CLOSE: return HandleClose(SocketHandle_);
-            default: return;
+            case p::FD_READ:
+                return HandleRead();
+            case p::FD_WRITE:
+                return HandleWrite();
+            case p::FD_ACCEPT:
+                return HandleAccept();
+            case p::FD_CONNECT:
+                return HandleConnect();
+            case p::FD_CLOSE:
+                return HandleClose(SocketHandle_);
+            default:
+                return;
         }
     });
 }
@@ -279,7 +289,8 @@ void CSocket::FillLocalEnd(bool lookUpName) {
     if (p::getsockname(SocketHandle_, &record) != 0) return;
     LocalPort_ = PortOf(record);
     LocalIP_ = p::inet_ntoa(record.sin_addr.s_addr);
-    LocalHostName_ = lookUpName ? p::gethostbyaddr(record.sin_addr.s_addr).value_or(LocalIP_) : LocalIP_;
+    LocalHostName_ =
+        lookUpName ? p::gethostbyaddr(record.sin_addr.s_addr).value_or(LocalIP_) : LocalIP_;
 }
 
 void CSocket::HandleConnect() {
@@ -307,8 +318,8 @@ void CSocket::HandleClose(platform::SOCKET handle) {
     Raise(events.OnClose);
 }
 
-void CSocket::PostGetHostEvent(platform::HANDLE request, std::uint32_t address, const std::string& hostName,
-                               std::int32_t errorCode) {
+void CSocket::PostGetHostEvent(platform::HANDLE request, std::uint32_t address,
+                               const std::string& hostName, std::int32_t errorCode) {
     const std::shared_ptr<CSocket> self = shared_from_this();
     WithSource("CSocket.PostGetHostEvent", [&] {
         if (errorCode > 0) {
@@ -321,8 +332,10 @@ void CSocket::PostGetHostEvent(platform::HANDLE request, std::uint32_t address, 
         RemoteHostIP_ = p::inet_ntoa(address);
         if (ResolvePurpose_ == 1) return SendBuffered();
         if (p::connect(SocketHandle_, AddressRecord(address, RemotePort_)) == -1) {
-            if (p::WSAGetLastError() == p::WSAEWOULDBLOCK) State_ = StateConnecting;
-            else RaiseError(p::WSAGetLastError(), "CSocket.PostGetHostEvent");
+            if (p::WSAGetLastError() == p::WSAEWOULDBLOCK)
+                State_ = StateConnecting;
+            else
+                RaiseError(p::WSAGetLastError(), "CSocket.PostGetHostEvent");
         }
     });
 }

@@ -38,7 +38,7 @@ enum SocketState : std::int32_t {
 enum SocketProtocol : std::int32_t { ProtocolTcp = 0, ProtocolUdp = 1 };
 
 class CSocket : public std::enable_shared_from_this<CSocket> {
-public:
+  public:
     // The events, raised synchronously from inside the dispatch of a notification.
     struct Events {
         std::function<void()> OnClose;
@@ -64,7 +64,8 @@ public:
     std::int32_t defaultWait = 7000;  // milliseconds, for the blocking operations
 
     // Connection (raise SocketError on failure).
-    void Connect(std::optional<Variant> strRemoteHost = {}, std::optional<Variant> lngRemotePort = {});
+    void Connect(std::optional<Variant> strRemoteHost = {},
+                 std::optional<Variant> lngRemotePort = {});
     void Bind(std::int32_t lngLocalPort, const std::string& strLocalIP);
     void Listen();
     void Accept(std::int32_t requestID);
@@ -73,8 +74,10 @@ public:
 
     // Data transfer.
     void SendData(const Variant& varData);
-    void GetData(Variant& varData, std::optional<std::int32_t> varType = {}, std::optional<std::int32_t> maxLen = {});
-    void PeekData(Variant& varData, std::optional<std::int32_t> varType = {}, std::optional<std::int32_t> maxLen = {});
+    void GetData(Variant& varData, std::optional<std::int32_t> varType = {},
+                 std::optional<std::int32_t> maxLen = {});
+    void PeekData(Variant& varData, std::optional<std::int32_t> varType = {},
+                  std::optional<std::int32_t> maxLen = {});
 
     // Blocking operations: they pump the host's messages while they wait.
     Variant FConnect(const Variant& server, const Variant& Port, bool WaitConnect);
@@ -103,14 +106,14 @@ public:
     std::int32_t BytesReceived() const { return BytesReceived_; }
     std::int32_t Identity() const { return identity_; }
 
-private:
+  private:
     // The socket service's window procedure delivers notifications through it.
     friend struct CSocketDispatch;
 
     CSocket();
     void PostSocketEvent(std::uint32_t eventCode, std::uint32_t errorCode);
-    void PostGetHostEvent(platform::HANDLE request, std::uint32_t address, const std::string& hostName,
-                          std::int32_t errorCode);
+    void PostGetHostEvent(platform::HANDLE request, std::uint32_t address,
+                          const std::string& hostName, std::int32_t errorCode);
     void HandleRead();
     void HandleWrite();
     void HandleAccept();
@@ -150,7 +153,7 @@ private:
     std::int32_t RemotePort_ = 0;
     platform::SOCKET SocketHandle_ = -1;
     platform::HANDLE ResolveRequest_ = 0;
-    std::string SendBuffer_;    // its unsent bytes start at SendStart_
+    std::string SendBuffer_;     // its unsent bytes start at SendStart_
     std::size_t SendStart_ = 0;  // sent bytes are skipped, not moved, so long sends stay linear
     std::string RecvBuffer_;
     std::int32_t SendBufferSize_ = 0;

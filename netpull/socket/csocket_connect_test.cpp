@@ -29,8 +29,9 @@ struct ErrorSeen {
 };
 
 void RecordErrors(CSocket& socket, ErrorSeen& seen) {
-    socket.events.OnError = [&seen](std::int16_t number, std::string& description, std::int32_t, const std::string& source,
-                                    const std::string&, std::int32_t, bool&) {
+    socket.events.OnError = [&seen](std::int16_t number, std::string& description, std::int32_t,
+                                    const std::string& source, const std::string&, std::int32_t,
+                                    bool&) {
         seen = {number, description, source, seen.count + 1};
     };
 }
@@ -147,11 +148,15 @@ TEST_F(ConnectTest, OneServiceStartAndWindowPerRegistration) {
     first->Listen();
     const platform::HWND window = MSocketSupport::State().SocketWindow;
     EXPECT_NE(window, 0);
-    EXPECT_EQ(MSocketSupport::State().SocketRegistry->count(MSocketSupport::SocketKey(first->SocketHandle())), 1u);
+    EXPECT_EQ(MSocketSupport::State().SocketRegistry->count(
+                  MSocketSupport::SocketKey(first->SocketHandle())),
+              1u);
     // Other messages reach the previous procedure of the window.
     EXPECT_EQ(MSocketSupport::SocketWindowProc(window, 0x400, 1, 2), 0);
     // A notification for a socket that is not registered is dropped.
-    EXPECT_EQ(MSocketSupport::SocketWindowProc(window, MSocketSupport::State().SocketMessageId, 99999, 1), 0);
+    EXPECT_EQ(
+        MSocketSupport::SocketWindowProc(window, MSocketSupport::State().SocketMessageId, 99999, 1),
+        0);
     first->CloseSocket();
     EXPECT_EQ(MSocketSupport::State().SocketWindow, 0);
     EXPECT_FALSE(platform::IsWindow(window));

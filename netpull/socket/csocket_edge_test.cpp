@@ -130,7 +130,8 @@ TEST_F(SocketTest, AListenerWithoutAHandlerClosesWhatItAccepts) {
     listener->Listen();
     sockaddr_in address{};
     socklen_t length = sizeof address;
-    ::getsockname(platform::DescriptorOf(listener->SocketHandle()), reinterpret_cast<sockaddr*>(&address), &length);
+    ::getsockname(platform::DescriptorOf(listener->SocketHandle()),
+                  reinterpret_cast<sockaddr*>(&address), &length);
     const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
     ::connect(client, reinterpret_cast<sockaddr*>(&address), length);
     char byte = 0;
@@ -155,7 +156,8 @@ TEST_F(SocketTest, UnsentBytesNeverReachTheNextConnection) {
     const int peer = ::accept(second.descriptor, nullptr, nullptr);
     PumpFor(200);
     char received[64] = {};
-    EXPECT_EQ(::recv(peer, received, sizeof received, MSG_DONTWAIT), -1) << "bytes of the first connection came";
+    EXPECT_EQ(::recv(peer, received, sizeof received, MSG_DONTWAIT), -1)
+        << "bytes of the first connection came";
     ::close(peer);
     client->CloseSocket();
 }
@@ -176,10 +178,12 @@ TEST_F(SocketTest, ErrorNumbersBeyondSixteenBitsAreNotRaised) {
     PlainListener listener;
     const auto client = ConnectedClient(listener.Port());
     std::vector<int> numbers;
-    client->events.OnError = [&](std::int16_t number, std::string&, std::int32_t, const std::string&,
-                                 const std::string&, std::int32_t, bool&) { numbers.push_back(number); };
+    client->events.OnError = [&](std::int16_t number, std::string&, std::int32_t,
+                                 const std::string&, const std::string&, std::int32_t,
+                                 bool&) { numbers.push_back(number); };
     const auto& state = MSocketSupport::State();
-    platform::PostMessageA(state.SocketWindow, state.SocketMessageId, static_cast<platform::WPARAM>(client->SocketHandle()),
+    platform::PostMessageA(state.SocketWindow, state.SocketMessageId,
+                           static_cast<platform::WPARAM>(client->SocketHandle()),
                            platform::MakeSelectReply(platform::FD_READ, 40000));
     PumpFor(50);
     EXPECT_THAT(numbers, ::testing::IsEmpty());
@@ -210,8 +214,8 @@ TEST_F(SocketTest, AQueryThatTimesOutIsTryAgain) {
     platform::UseQueryTimeout(100);
     const auto client = CSocket::Create();
     int number = 0;
-    client->events.OnError = [&](std::int16_t n, std::string&, std::int32_t, const std::string&, const std::string&,
-                                 std::int32_t, bool&) { number = n; };
+    client->events.OnError = [&](std::int16_t n, std::string&, std::int32_t, const std::string&,
+                                 const std::string&, std::int32_t, bool&) { number = n; };
     client->Connect(Variant("nobody.invalid"), Variant(80));
     EXPECT_TRUE(PumpUntil([&] { return number != 0; }));
     EXPECT_EQ(number, 11002);
@@ -252,8 +256,9 @@ TEST_F(SocketTest, IdleConnectionsHoldOnlyWhatTheyReceived) {
 
 // The platform's datagram reads, as Windows reports them.
 class DatagramPlatformTest : public SocketTest {
-protected:
-    static platform::LRESULT Record(platform::HWND, platform::UINT message, platform::WPARAM, platform::LPARAM lParam) {
+  protected:
+    static platform::LRESULT Record(platform::HWND, platform::UINT message, platform::WPARAM,
+                                    platform::LPARAM lParam) {
         if (message == kMessage) events.push_back(static_cast<long>(platform::LowWord(lParam)));
         return 0;
     }
@@ -299,7 +304,8 @@ TEST_F(DatagramPlatformTest, AnIcmpErrorIsOneReadThatFailsWithReset) {
     // Nothing more to report: the loop sleeps.
     int wakeUps = 0;
     for (int i = 0; i < 10; ++i)
-        if (platform::MsgWaitForMultipleObjects(0, nullptr, 0, 30, platform::QS_ALLINPUT) != platform::WAIT_TIMEOUT) {
+        if (platform::MsgWaitForMultipleObjects(0, nullptr, 0, 30, platform::QS_ALLINPUT) !=
+            platform::WAIT_TIMEOUT) {
             ++wakeUps;
             platform::PumpOnce();
         }
@@ -315,7 +321,8 @@ TEST_F(DatagramPlatformTest, ADatagramLongerThanTheBufferIsMessageTooLong) {
     platform::getsockname(s, &address);
     const int sender = ::socket(AF_INET, SOCK_DGRAM, 0);
     const std::string datagram(2000, 'd');
-    ::sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&address),
+             sizeof address);
     platform::WSAAsyncSelect(s, window, kMessage, platform::FD_READ);
     ASSERT_TRUE(PumpUntil([&] { return !events.empty(); }));
     char buffer[1000];

@@ -14,13 +14,17 @@ using testing::SocketTest;
 enum class Action { Close, Destroy, Reconnect };
 
 class FromInsideHandlers : public SocketTest, public ::testing::WithParamInterface<Action> {
-protected:
+  protected:
     // Runs the action on the client from inside a handler; the client may be gone afterwards.
     void Act() {
         ++acted;
         switch (GetParam()) {
-            case Action::Close: client->CloseSocket(); break;
-            case Action::Destroy: client.reset(); break;
+            case Action::Close:
+                client->CloseSocket();
+                break;
+            case Action::Destroy:
+                client.reset();
+                break;
             case Action::Reconnect:
                 client->CloseSocket();
                 client->Connect(Variant("127.0.0.1"), Variant(server.Port()));
@@ -94,8 +98,8 @@ TEST_P(FromInsideHandlers, OnCloseAndOnError) {
     server.accepted->CloseSocket();
     ASSERT_TRUE(PumpUntil([&] { return acted == 1; }));
     if (!client) client = CSocket::Create();
-    client->events.OnError = [this](std::int16_t, std::string&, std::int32_t, const std::string&, const std::string&,
-                                     std::int32_t, bool&) {
+    client->events.OnError = [this](std::int16_t, std::string&, std::int32_t, const std::string&,
+                                    const std::string&, std::int32_t, bool&) {
         if (acted == 1) Act();
     };
     server.listener->CloseSocket();
@@ -123,9 +127,12 @@ INSTANTIATE_TEST_SUITE_P(Socket, FromInsideHandlers,
                          ::testing::Values(Action::Close, Action::Destroy, Action::Reconnect),
                          [](const auto& info) {
                              switch (info.param) {
-                                 case Action::Close: return "Close";
-                                 case Action::Destroy: return "Destroy";
-                                 case Action::Reconnect: return "Reconnect";
+                                 case Action::Close:
+                                     return "Close";
+                                 case Action::Destroy:
+                                     return "Destroy";
+                                 case Action::Reconnect:
+                                     return "Reconnect";
                              }
                              return "";
                          });

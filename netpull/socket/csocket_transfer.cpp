@@ -19,7 +19,9 @@ namespace ms = MSocketSupport;
 constexpr std::string_view kLineEnd = "\r\n";
 
 // Milliseconds since start, right across the wrap of the 32-bit tick count.
-std::uint32_t ElapsedSince(std::uint32_t start) { return p::GetTickCount() - start; }
+std::uint32_t ElapsedSince(std::uint32_t start) {
+    return p::GetTickCount() - start;
+}
 
 bool TimeIsUp(std::uint32_t start, std::int32_t wait) {
     return wait < 0 || ElapsedSince(start) > static_cast<std::uint32_t>(wait);
@@ -30,7 +32,8 @@ bool TimeIsUp(std::uint32_t start, std::int32_t wait) {
 void WaitAndPumpWithin(std::uint32_t start, std::int32_t wait) {
     const std::uint32_t elapsed = ElapsedSince(start);
     const std::uint32_t limit = static_cast<std::uint32_t>(std::max(wait, 0));
-    p::MsgWaitForMultipleObjects(0, nullptr, 0, elapsed >= limit ? 0 : limit - elapsed + 1, p::QS_ALLINPUT);
+    p::MsgWaitForMultipleObjects(0, nullptr, 0, elapsed >= limit ? 0 : limit - elapsed + 1,
+                                 p::QS_ALLINPUT);
     p::HostPump();
 }
 
@@ -58,7 +61,9 @@ void CSocket::SendData(const Variant& varData) {
     }
 }
 
-void CSocket::SendBuffered() { SendFrom(std::string_view(SendBuffer_).substr(SendStart_), true); }
+void CSocket::SendBuffered() {
+    SendFrom(std::string_view(SendBuffer_).substr(SendStart_), true);
+}
 
 // Sends what the socket takes of the unsent bytes, which are the send buffer's tail (held) or
 // the caller's; the rest stays in the send buffer for the next write notification.
@@ -97,8 +102,8 @@ void CSocket::SendFrom(std::string_view unsent, bool held) {
     } else {
         SendBuffer_.clear();
         SendStart_ = 0;
-        p::PostMessageA(ms::State().SocketWindow, ms::State().SocketMessageId, static_cast<p::WPARAM>(SocketHandle_),
-                        p::FD_WRITE);
+        p::PostMessageA(ms::State().SocketWindow, ms::State().SocketMessageId,
+                        static_cast<p::WPARAM>(SocketHandle_), p::FD_WRITE);
     }
     Raise(events.OnSendProgress, n, static_cast<std::int32_t>(SendBuffer_.size() - SendStart_));
 }
@@ -115,7 +120,8 @@ std::int32_t CSocket::RecvToBuffer() {
         sockaddr_in from{};
         n = p::recvfrom(SocketHandle_, block.data(), static_cast<std::int32_t>(size), 0, &from);
         if (n != -1) {
-            RemotePort_ = ms::ToUnsigned16(static_cast<std::int16_t>(p::NetworkToHost16(from.sin_port)));
+            RemotePort_ =
+                ms::ToUnsigned16(static_cast<std::int16_t>(p::NetworkToHost16(from.sin_port)));
             RemoteHostIP_ = p::inet_ntoa(from.sin_addr.s_addr);
             RemoteHost_ = p::gethostbyaddr(from.sin_addr.s_addr).value_or(RemoteHostIP_);
         }
@@ -145,11 +151,13 @@ void CSocket::ExtractReceived(Variant& varData, bool peek, std::optional<std::in
     BytesReceived_ = static_cast<std::int32_t>(RecvBuffer_.size());
 }
 
-void CSocket::GetData(Variant& varData, std::optional<std::int32_t> varType, std::optional<std::int32_t> maxLen) {
+void CSocket::GetData(Variant& varData, std::optional<std::int32_t> varType,
+                      std::optional<std::int32_t> maxLen) {
     WithSource("CSocket.GetData", [&] { ExtractReceived(varData, false, varType, maxLen); });
 }
 
-void CSocket::PeekData(Variant& varData, std::optional<std::int32_t> varType, std::optional<std::int32_t> maxLen) {
+void CSocket::PeekData(Variant& varData, std::optional<std::int32_t> varType,
+                       std::optional<std::int32_t> maxLen) {
     WithSource("CSocket.PeekData", [&] { ExtractReceived(varData, true, varType, maxLen); });
 }
 
@@ -185,8 +193,10 @@ Variant CSocket::FConnect(const Variant& server, const Variant& Port, bool WaitC
     p::HostPump();
     const std::uint32_t start = p::GetTickCount();
     while (AwaitingConnect_) {
-        if (TimeIsUp(start, defaultWait)) AwaitingConnect_ = false;
-        else WaitAndPumpWithin(start, defaultWait);
+        if (TimeIsUp(start, defaultWait))
+            AwaitingConnect_ = false;
+        else
+            WaitAndPumpWithin(start, defaultWait);
     }
     return {};
 }
@@ -226,11 +236,21 @@ Variant CSocket::TakeBufferedLine(bool wait, bool peek) {
     return line;
 }
 
-Variant CSocket::FGetData(bool wait) { return TakeBufferedData(wait, false); }
-Variant CSocket::FPeekData(bool wait) { return TakeBufferedData(wait, true); }
-Variant CSocket::FGetLine(bool wait) { return TakeBufferedLine(wait, false); }
-Variant CSocket::FPeekLine(bool wait) { return TakeBufferedLine(wait, true); }
+Variant CSocket::FGetData(bool wait) {
+    return TakeBufferedData(wait, false);
+}
+Variant CSocket::FPeekData(bool wait) {
+    return TakeBufferedData(wait, true);
+}
+Variant CSocket::FGetLine(bool wait) {
+    return TakeBufferedLine(wait, false);
+}
+Variant CSocket::FPeekLine(bool wait) {
+    return TakeBufferedLine(wait, true);
+}
 
-bool CSocket::Eof() const { return LineBuffer_.empty() && RecvBuffer_.empty(); }
+bool CSocket::Eof() const {
+    return LineBuffer_.empty() && RecvBuffer_.empty();
+}
 
 }  // namespace netpull

@@ -3,10 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <chrono>
 
 #include "netpull/socket/socket_test_support.h"
 
@@ -20,7 +20,7 @@ using testing::SocketTest;
 
 // A connected client and server-side object over loopback.
 class ConnectedPair : public SocketTest {
-protected:
+  protected:
     void SetUp() override {
         SocketTest::SetUp();
         client = CSocket::Create();
@@ -56,7 +56,9 @@ protected:
 TEST_F(ConnectedPair, SendsTextWithProgressThenOneCompletion) {
     std::vector<std::pair<int, int>> progress;
     int completions = 0;
-    client->events.OnSendProgress = [&](std::int32_t sent, std::int32_t remaining) { progress.emplace_back(sent, remaining); };
+    client->events.OnSendProgress = [&](std::int32_t sent, std::int32_t remaining) {
+        progress.emplace_back(sent, remaining);
+    };
     client->events.OnSendComplete = [&] { ++completions; };
     client->SendData(Variant("abc"));
     EXPECT_EQ(ReceiveOnPeer(3), "abc");
@@ -134,14 +136,15 @@ TEST_F(SocketTest, DataQueuedAtCloseArrivesBeforeOnCloseAndIsNotCounted) {
     // Room in the client's kernel buffer for the whole payload, which takes several reads.
     client->Bind(0, "127.0.0.1");
     const int receiveBuffer = 4 << 20;
-    ::setsockopt(platform::DescriptorOf(client->SocketHandle()), SOL_SOCKET, SO_RCVBUF, &receiveBuffer,
-                 sizeof receiveBuffer);
+    ::setsockopt(platform::DescriptorOf(client->SocketHandle()), SOL_SOCKET, SO_RCVBUF,
+                 &receiveBuffer, sizeof receiveBuffer);
     client->Connect(Variant("127.0.0.1"), Variant(ntohs(address.sin_port)));
     ASSERT_TRUE(PumpUntil([&] { return connected; }));
     const int peer = ::accept(listening, nullptr, nullptr);
     const std::string payload(1 << 20, 'y');
     for (std::size_t sent = 0; sent < payload.size();)
-        sent += static_cast<std::size_t>(::send(peer, payload.data() + sent, payload.size() - sent, 0));
+        sent +=
+            static_cast<std::size_t>(::send(peer, payload.data() + sent, payload.size() - sent, 0));
     // Everything has reached the client's kernel before the close.
     for (int unacknowledged = 1, tries = 0; unacknowledged > 0 && tries < 5000; ++tries) {
         ::ioctl(peer, SIOCOUTQ, &unacknowledged);
@@ -208,7 +211,8 @@ TEST_F(SocketTest, SendDataWithoutAStreamSocketIsRefused) {
         FAIL() << "sent without a socket";
     } catch (const SocketError& e) {
         EXPECT_EQ(e.Number(), 40006);
-        EXPECT_EQ(e.Description(), "Wrong protocol or connection state for the requested transaction or request.");
+        EXPECT_EQ(e.Description(),
+                  "Wrong protocol or connection state for the requested transaction or request.");
         EXPECT_EQ(e.Source(), "CSocket.SendData");
     }
 }
@@ -224,7 +228,8 @@ struct DatagramReceiver {
     std::int32_t Port() const {
         sockaddr_in bound{};
         socklen_t length = sizeof bound;
-        getsockname(platform::DescriptorOf(socket->SocketHandle()), reinterpret_cast<sockaddr*>(&bound), &length);
+        getsockname(platform::DescriptorOf(socket->SocketHandle()),
+                    reinterpret_cast<sockaddr*>(&bound), &length);
         return ntohs(bound.sin_port);
     }
     std::shared_ptr<CSocket> socket = CSocket::Create();
@@ -255,7 +260,9 @@ TEST_F(SocketTest, ADatagramToANameWaitsForTheResolution) {
     sender->RemoteHost("localhost");
     sender->RemotePort(receiver.Port());
     std::vector<std::pair<int, int>> progress;
-    sender->events.OnSendProgress = [&](std::int32_t sent, std::int32_t remaining) { progress.emplace_back(sent, remaining); };
+    sender->events.OnSendProgress = [&](std::int32_t sent, std::int32_t remaining) {
+        progress.emplace_back(sent, remaining);
+    };
     sender->SendData(Variant("resolved first"));
     ASSERT_TRUE(PumpUntil([&] { return receiver.got == Variant("resolved first"); }));
     EXPECT_THAT(progress, ElementsAre(std::pair{0, 14}, std::pair{14, 0}));
@@ -269,7 +276,8 @@ TEST_F(SocketTest, BroadcastPermissionFollowsTheRemoteAddress) {
     const auto broadcastOn = [&] {
         int value = 0;
         socklen_t length = sizeof value;
-        getsockopt(platform::DescriptorOf(socket->SocketHandle()), SOL_SOCKET, SO_BROADCAST, &value, &length);
+        getsockopt(platform::DescriptorOf(socket->SocketHandle()), SOL_SOCKET, SO_BROADCAST, &value,
+                   &length);
         return value != 0;
     };
     // Only the option is set: nothing is ever sent to these addresses.

@@ -22,8 +22,10 @@ TEST(SocketErrorText, TableAndUnknownNumbers) {
     EXPECT_EQ(SocketErrorText(10092), "csocket.dll version out of range.");
     EXPECT_EQ(SocketErrorText(10004), "Interrupted function call.");
     EXPECT_EQ(SocketErrorText(11004), "Valid name, no data record of requested type.");
-    for (const int number : {10059, 0, -1, 40006, 10068, 11005}) EXPECT_EQ(SocketErrorText(number), "Unknown error.");
-    EXPECT_EQ(StartupFailureText(10091), "The underlying network subsystem is not ready for network communication.");
+    for (const int number : {10059, 0, -1, 40006, 10068, 11005})
+        EXPECT_EQ(SocketErrorText(number), "Unknown error.");
+    EXPECT_EQ(StartupFailureText(10091),
+              "The underlying network subsystem is not ready for network communication.");
     EXPECT_EQ(StartupFailureText(12345), "");
 }
 
@@ -45,11 +47,18 @@ TEST(SocketHelpers, WordsSignedValuesAndKeys) {
 }
 
 TEST(ValueKinds, ByteImagesRoundTrip) {
-    const std::vector<Variant> values = {
-        Variant(std::int16_t{-2}), Variant(std::int32_t{1}), Variant(1.5f), Variant(-2.25),
-        Variant(Currency{123456}), Variant(Date{44000.5}), Variant(std::string("abc")), Variant(true),
-        Variant(std::uint8_t{200}), Variant(std::vector<std::uint8_t>{0, 1, 255})};
-    for (const Variant& value : values) EXPECT_EQ(FromBytes(ToBytes(value), value.Type()), value) << value.Type();
+    const std::vector<Variant> values = {Variant(std::int16_t{-2}),
+                                         Variant(std::int32_t{1}),
+                                         Variant(1.5f),
+                                         Variant(-2.25),
+                                         Variant(Currency{123456}),
+                                         Variant(Date{44000.5}),
+                                         Variant(std::string("abc")),
+                                         Variant(true),
+                                         Variant(std::uint8_t{200}),
+                                         Variant(std::vector<std::uint8_t>{0, 1, 255})};
+    for (const Variant& value : values)
+        EXPECT_EQ(FromBytes(ToBytes(value), value.Type()), value) << value.Type();
     EXPECT_EQ(ToBytes(Variant(std::int32_t{1})), std::string("\x01\x00\x00\x00", 4));
     EXPECT_EQ(ToBytes(Variant(true)), std::string("\xFF\xFF", 2));
     EXPECT_EQ(ToBytes(Variant()), "");
@@ -73,7 +82,8 @@ TEST(ValueKinds, NumericTextAndNumbers) {
     EXPECT_EQ(Variant(1e12).AsInteger(), std::nullopt);
 }
 
-platform::LRESULT Recorder(platform::HWND, platform::UINT message, platform::WPARAM wParam, platform::LPARAM) {
+platform::LRESULT Recorder(platform::HWND, platform::UINT message, platform::WPARAM wParam,
+                           platform::LPARAM) {
     static int calls = 0;
     if (message == 0) return calls;  // read the count
     ++calls;

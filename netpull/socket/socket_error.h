@@ -10,9 +10,11 @@
 namespace netpull {
 
 class SocketError : public std::runtime_error {
-public:
+  public:
     SocketError(int number, std::string source, std::string description)
-        : std::runtime_error(description), number_(number), source_(std::move(source)),
+        : std::runtime_error(description),
+          number_(number),
+          source_(std::move(source)),
           description_(std::move(description)) {}
 
     // The error of a failed Windows Sockets call: its number and the table's text.
@@ -23,9 +25,11 @@ public:
     int Number() const { return number_; }
     const std::string& Source() const { return source_; }
     const std::string& Description() const { return description_; }
-    SocketError WithSource(std::string source) const { return {number_, std::move(source), description_}; }
+    SocketError WithSource(std::string source) const {
+        return {number_, std::move(source), description_};
+    }
 
-private:
+  private:
     int number_;
     std::string source_;
     std::string description_;

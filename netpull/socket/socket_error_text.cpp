@@ -65,12 +65,17 @@ std::string SocketErrorText(int number) {
 
 std::string StartupFailureText(int code) {
     switch (code) {
-        case 10022: return "The Windows Sockets version specified by the application is not supported by this DLL.";
-        case 10091: return "The underlying network subsystem is not ready for network communication.";
+        case 10022:
+            return "The Windows Sockets version specified by the application is not supported by "
+                   "this DLL.";
+        case 10091:
+            return "The underlying network subsystem is not ready for network communication.";
         case 10092:
-            return "The version of Windows Sockets API support requested is not provided by this particular "
+            return "The version of Windows Sockets API support requested is not provided by this "
+                   "particular "
                    "Windows Sockets implementation.";
-        default: return "";
+        default:
+            return "";
     }
 }
 

@@ -1,9 +1,9 @@
 // The process-wide part of the socket layer: service start, hidden window, registries.
 #include "netpull/socket/socket_support.h"
 
+#include <netdb.h>
 #include <array>
 #include <cstring>
-#include <netdb.h>
 
 #include "netpull/socket/csocket.h"
 #include "netpull/socket/platform/errors.h"
@@ -44,7 +44,9 @@ Module& TheModule() {
     return module;
 }
 
-ServiceState& S() { return TheModule().state; }
+ServiceState& S() {
+    return TheModule().state;
+}
 
 std::optional<std::int32_t> Find(const std::optional<Registry>& registry, const std::string& key) {
     if (!registry) return std::nullopt;
@@ -103,17 +105,23 @@ void DispatchResolveResult(platform::WPARAM wParam, platform::LPARAM lParam) {
 
 }  // namespace
 
-const ServiceState& State() { return S(); }
+const ServiceState& State() {
+    return S();
+}
 
 std::int32_t InitcsocketService() {
     if (S().ServiceStarted) return S().MaxDatagramSize;
     platform::WSADATA data{};
     const int failure = platform::WSAStartup(0x0101, &data);
-    if (failure != 0) throw SocketError(failure, "MSocketSupport.InitcsocketService", StartupFailureText(failure));
+    if (failure != 0)
+        throw SocketError(failure, "MSocketSupport.InitcsocketService",
+                          StartupFailureText(failure));
     S().ServiceStarted = true;
     S().MaxDatagramSize = ToUnsigned16(data.iMaxUdpDg);
-    S().ResolveMessageId = platform::RegisterWindowMessageA(std::string(kLibraryName) + ".ResolveMessage");
-    S().SocketMessageId = platform::RegisterWindowMessageA(std::string(kLibraryName) + ".csocketMessage");
+    S().ResolveMessageId =
+        platform::RegisterWindowMessageA(std::string(kLibraryName) + ".ResolveMessage");
+    S().SocketMessageId =
+        platform::RegisterWindowMessageA(std::string(kLibraryName) + ".csocketMessage");
     return S().MaxDatagramSize;
 }
 
@@ -137,7 +145,8 @@ bool CloseSocketWindow() {
     m.buffers.clear();
     S().ResolveRegistry.reset();
     S().HostBufferRegistry.reset();
-    const bool restored = platform::SetWindowProcedure(S().SocketWindow, S().PreviousWindowProc) != nullptr;
+    const bool restored =
+        platform::SetWindowProcedure(S().SocketWindow, S().PreviousWindowProc) != nullptr;
     const bool destroyed = platform::DestroyWindow(S().SocketWindow);
     S().SocketWindow = 0;
     return restored && destroyed;
@@ -147,8 +156,10 @@ std::optional<SocketError> RegisterSocket(SOCKET handle, std::int32_t identity) 
     if (S().SocketWindow == 0 && OpenSocketWindow() == 0)
         return SocketError(10004, "MSocketSupport.RegisterSocket", kCanceledText);
     if (!S().SocketRegistry) S().SocketRegistry.emplace();
-    if (!S().SocketRegistry->emplace(SocketKey(handle), identity).second) return SocketError(0, "", "");
-    if (platform::WSAAsyncSelect(handle, S().SocketWindow, S().SocketMessageId, NetworkEventMask) == -1) {
+    if (!S().SocketRegistry->emplace(SocketKey(handle), identity).second)
+        return SocketError(0, "", "");
+    if (platform::WSAAsyncSelect(handle, S().SocketWindow, S().SocketMessageId, NetworkEventMask) ==
+        -1) {
         // The entry goes too, so that nothing is ever dispatched through it.
         const int number = platform::WSAGetLastError();
         DetachSocket(handle);
@@ -166,14 +177,15 @@ bool DetachSocket(SOCKET handle) {
     return CloseSocketWindow() && removed;
 }
 
-HANDLE ResolveHost(const std::string& hostName, std::int32_t identity, std::optional<SocketError>& error) {
+HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
+                   std::optional<SocketError>& error) {
     auto buffer = std::make_unique<HostBuffer>();
     if (!S().ResolveRegistry) {
         S().HostBufferRegistry.emplace();
         S().ResolveRegistry.emplace();
     }
-    const HANDLE request = platform::WSAAsyncGetHostByName(S().SocketWindow, S().ResolveMessageId, hostName,
-                                                           buffer->data(), HostResultBufferSize);
+    const HANDLE request = platform::WSAAsyncGetHostByName(
+        S().SocketWindow, S().ResolveMessageId, hostName, buffer->data(), HostResultBufferSize);
     if (request == 0) {
         DiscardResolveRegistriesIfEmpty();
         error = SocketError::FromNumber(platform::WSAGetLastError(), "MSocketSupport.ResolveHost");
@@ -187,7 +199,8 @@ HANDLE ResolveHost(const std::string& hostName, std::int32_t identity, std::opti
     return request;
 }
 
-platform::LRESULT SocketWindowProc(HWND window, UINT message, platform::WPARAM wParam, platform::LPARAM lParam) {
+platform::LRESULT SocketWindowProc(HWND window, UINT message, platform::WPARAM wParam,
+                                   platform::LPARAM lParam) {
     try {
         if (message == S().SocketMessageId) {
             DispatchSocketEvent(wParam, lParam);
@@ -211,25 +224,37 @@ std::int32_t EnterLiveObject(const std::weak_ptr<CSocket>& object) {
     return identity;
 }
 
-void LeaveLiveObject(std::int32_t identity) { TheModule().live.erase(identity); }
+void LeaveLiveObject(std::int32_t identity) {
+    TheModule().live.erase(identity);
+}
 
 std::shared_ptr<CSocket> SocketFromPointer(std::int32_t identity) {
     const auto found = TheModule().live.find(identity);
     return found == TheModule().live.end() ? nullptr : found->second.lock();
 }
 
-std::uint32_t LowWord(std::int64_t value) { return static_cast<std::uint32_t>(value) & 0xFFFF; }
-std::uint32_t HighWord(std::int64_t value) { return (static_cast<std::uint32_t>(value) >> 16) & 0xFFFF; }
+std::uint32_t LowWord(std::int64_t value) {
+    return static_cast<std::uint32_t>(value) & 0xFFFF;
+}
+std::uint32_t HighWord(std::int64_t value) {
+    return (static_cast<std::uint32_t>(value) >> 16) & 0xFFFF;
+}
 
 std::int16_t ToSigned16(std::int64_t value) {
     if (value < 0 || value > 65535) throw SocketError(kOverflow, "", "Overflow");
     return static_cast<std::int16_t>(value > 32767 ? value - 65536 : value);
 }
 
-std::int32_t ToUnsigned16(std::int16_t value) { return value < 0 ? value + 65536 : value; }
+std::int32_t ToUnsigned16(std::int16_t value) {
+    return value < 0 ? value + 65536 : value;
+}
 
-std::string SocketKey(std::int64_t value) { return "S" + std::to_string(value); }
-std::string ResolveKey(std::int64_t value) { return "R" + std::to_string(value); }
+std::string SocketKey(std::int64_t value) {
+    return "S" + std::to_string(value);
+}
+std::string ResolveKey(std::int64_t value) {
+    return "R" + std::to_string(value);
+}
 
 }  // namespace MSocketSupport
 }  // namespace netpull

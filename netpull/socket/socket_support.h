@@ -58,9 +58,11 @@ std::optional<SocketError> RegisterSocket(SOCKET handle, std::int32_t identity);
 bool DetachSocket(SOCKET handle);
 
 // Starts resolving a host name; returns the request handle, or the error.
-HANDLE ResolveHost(const std::string& hostName, std::int32_t identity, std::optional<SocketError>& error);
+HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
+                   std::optional<SocketError>& error);
 
-platform::LRESULT SocketWindowProc(HWND window, UINT message, platform::WPARAM wParam, platform::LPARAM lParam);
+platform::LRESULT SocketWindowProc(HWND window, UINT message, platform::WPARAM wParam,
+                                   platform::LPARAM lParam);
 
 HWND OpenSocketWindow();
 bool CloseSocketWindow();

@@ -38,7 +38,7 @@ inline void PumpFor(int milliseconds) {
 // A listener on 127.0.0.1 with a port chosen by the system, which accepts connections into
 // server-side objects.
 class LoopbackServer {
-public:
+  public:
     LoopbackServer() : listener(CSocket::Create()) {
         listener->Bind(0, "127.0.0.1");
         listener->Listen();
@@ -52,7 +52,8 @@ public:
     std::int32_t Port() const {
         sockaddr_in record{};
         socklen_t length = sizeof record;
-        getsockname(platform::DescriptorOf(listener->SocketHandle()), reinterpret_cast<sockaddr*>(&record), &length);
+        getsockname(platform::DescriptorOf(listener->SocketHandle()),
+                    reinterpret_cast<sockaddr*>(&record), &length);
         return ntohs(record.sin_port);
     }
 
@@ -74,7 +75,7 @@ public:
 
 // Every test leaves no socket, window or registry behind.
 class SocketTest : public ::testing::Test {
-protected:
+  protected:
     // Names outside the hosts file are asked of a loopback port where nothing answers.
     void SetUp() override { platform::UseNameServers("127.0.0.1:9"); }
     void TearDown() override {

@@ -17,11 +17,13 @@ constexpr std::size_t kChunk = 256 * 1024;
 constexpr std::size_t kTotal = 64 * 1024 * 1024;
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 // A connected pair of socket objects, the receiver taking everything with GetData.
 class LayerPair {
-public:
+  public:
     LayerPair() : client_(CSocket::Create()) {
         client_->FConnect(Variant("127.0.0.1"), Variant(server_.Port()), true);
         peer_ = server_.accepted;
@@ -49,7 +51,7 @@ public:
         return Clock::now() - start;
     }
 
-private:
+  private:
     testing::LoopbackServer server_;
     std::shared_ptr<CSocket> client_;
     std::shared_ptr<CSocket> peer_;
@@ -61,7 +63,7 @@ private:
 // thread: each chunk is sent, then received whole, reading the socket's receive buffer size
 // at a time as the socket object does.
 class PlainPair {
-public:
+  public:
     PlainPair() {
         const int listening = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
@@ -89,14 +91,16 @@ public:
         const auto start = Clock::now();
         for (std::size_t total = 0; total < kTotal; total += kChunk) {
             for (std::size_t sent = 0; sent < kChunk;)
-                sent += static_cast<std::size_t>(::send(sender_, chunk.data() + sent, kChunk - sent, 0));
+                sent += static_cast<std::size_t>(
+                    ::send(sender_, chunk.data() + sent, kChunk - sent, 0));
             for (std::size_t got = 0; got < kChunk;)
-                got += static_cast<std::size_t>(::recv(receiver_, block_.data(), std::min(read_, kChunk - got), 0));
+                got += static_cast<std::size_t>(
+                    ::recv(receiver_, block_.data(), std::min(read_, kChunk - got), 0));
         }
         return Clock::now() - start;
     }
 
-private:
+  private:
     int sender_ = -1;
     int receiver_ = -1;
     std::size_t read_ = 0;

@@ -37,20 +37,23 @@ struct Date {
 };
 
 class Variant {
-public:
-    using Value = std::variant<std::monostate, std::int16_t, std::int32_t, float, double, Currency, Date,
-                               std::string, bool, std::uint8_t, std::vector<std::uint8_t>>;
+  public:
+    using Value = std::variant<std::monostate, std::int16_t, std::int32_t, float, double, Currency,
+                               Date, std::string, bool, std::uint8_t, std::vector<std::uint8_t>>;
 
     Variant() = default;
     template <typename T>
-        requires(!std::is_same_v<std::decay_t<T>, Variant> && std::is_constructible_v<Value, T>)
-    Variant(T value) : value_(std::move(value)) {}
+    requires(!std::is_same_v<std::decay_t<T>, Variant> && std::is_constructible_v<Value, T>)
+        Variant(T value)
+        : value_(std::move(value)) {}
     Variant(const char* text) : value_(std::string(text)) {}
 
     VarType Type() const;
     const Value& value() const { return value_; }
     template <typename T>
-    const T* Get() const { return std::get_if<T>(&value_); }
+    const T* Get() const {
+        return std::get_if<T>(&value_);
+    }
     bool IsEmpty() const { return std::holds_alternative<std::monostate>(value_); }
 
     // The text of a text value, or of any other kind as its plain decimal or empty.
@@ -60,7 +63,7 @@ public:
 
     bool operator==(const Variant&) const = default;
 
-private:
+  private:
     Value value_;
 };
 

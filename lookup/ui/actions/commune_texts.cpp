@@ -68,8 +68,8 @@ std::string DirectoryAddress(const std::string& communeMin, const std::string& d
 }
 
 std::string MapAddress(const std::string& latitude, const std::string& longitude) {
-    return std::string(kMapsBase) + "/maps/dir//%20%20+%20%20" + latitude +
-           "%20%20+%20%20,%20%20" + longitude;
+    return std::string(kMapsBase) + "/maps/dir//%20%20+%20%20" + latitude + "%20%20+%20%20,%20%20" +
+           longitude;
 }
 
 }  // namespace tarvel::actions

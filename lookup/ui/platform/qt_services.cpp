@@ -1,6 +1,7 @@
 // The platform services over Qt and the desktop.
 #include "lookup/ui/platform/qt_services.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -11,20 +12,24 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
-#include <unistd.h>
 
 #include "lookup/ui/platform/qt_resources.h"
 
 namespace tarvel::platform {
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Exclamation: return QMessageBox::Warning;
-        case MessageIcon::Critical: return QMessageBox::Critical;
-        case MessageIcon::None: break;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -44,8 +49,8 @@ void QtServices::ShowMessage(const std::string& text, const std::string& title, 
     constexpr int kFrameButtons = 120;
     const int width = QFontMetrics(titleFont).horizontalAdvance(caption) + kFrameButtons;
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
-        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0,
-                      1, grid->columnCount());
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box.exec();
 }
 

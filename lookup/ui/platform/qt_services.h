@@ -11,7 +11,7 @@
 namespace tarvel::platform {
 
 class QtServices : public Services {
-public:
+  public:
     QtServices();
     ~QtServices() override;
 
@@ -24,7 +24,7 @@ public:
     std::string ProgramFolder() override;
     std::optional<std::string_view> CustomResource(int id, std::string_view typeName) override;
 
-private:
+  private:
     std::unique_ptr<QLockFile> instanceLock_;
 };
 

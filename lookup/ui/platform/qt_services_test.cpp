@@ -2,20 +2,20 @@
 // after a crashed run, and the resources compiled into a program.
 #include "lookup/ui/platform/qt_services.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QMessageBox>
-#include <QTimer>
-#include <QLockFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
 
 namespace tarvel::platform {
 namespace {
 
 class InstanceLock : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { setenv("TMPDIR", folder.path().toLocal8Bit().constData(), 1); }
     QTemporaryDir folder;
 };
@@ -31,7 +31,8 @@ TEST_F(InstanceLock, OnlyTheFirstInstanceRuns) {
 }
 
 TEST_F(InstanceLock, ALockLeftByACrashedRunDoesNotBlock) {
-    const QString path = QDir(folder.path()).filePath(QStringLiteral("tarvel-%1.lock").arg(getuid()));
+    const QString path =
+        QDir(folder.path()).filePath(QStringLiteral("tarvel-%1.lock").arg(getuid()));
     {
         // A lock file naming a process that no longer exists, as a crash leaves it.
         QFile stale(path);
@@ -44,7 +45,8 @@ TEST_F(InstanceLock, ALockLeftByACrashedRunDoesNotBlock) {
 
 TEST(CustomResources, MissingResourceGivesNothing) {
     QtServices services;
-    EXPECT_FALSE(services.CustomResource(200, "LISTEPARCP").has_value());  // not in this test program
+    EXPECT_FALSE(
+        services.CustomResource(200, "LISTEPARCP").has_value());  // not in this test program
     EXPECT_FALSE(services.CustomResource(999, "NOTHING").has_value());
 }
 
@@ -63,7 +65,8 @@ TEST(QtMessages, TheBoxIsAsWideAsItsTitle) {
     services.ShowMessage("Could not your Browser", "Browser Not Found", MessageIcon::Exclamation);
     QFont bold = QApplication::font();
     bold.setBold(true);
-    EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(QStringLiteral("Browser Not Found")) + 100);
+    EXPECT_GE(width,
+              QFontMetrics(bold).horizontalAdvance(QStringLiteral("Browser Not Found")) + 100);
 }
 
 }  // namespace

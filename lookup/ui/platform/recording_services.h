@@ -12,7 +12,7 @@
 namespace tarvel::platform {
 
 class RecordingServices : public Services {
-public:
+  public:
     struct Message {
         std::string text;
         std::string title;

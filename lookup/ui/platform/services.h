@@ -12,7 +12,7 @@ namespace tarvel::platform {
 enum class MessageIcon { None, Exclamation, Critical };
 
 class Services {
-public:
+  public:
     virtual ~Services() = default;
 
     // Modal message box with an OK button. An empty title shows the application's title.

@@ -13,10 +13,12 @@ namespace {
 
 constexpr std::size_t kMaxDepth = 512;
 constexpr std::array<std::string_view, 28> kSkippedDestinations = {
-    "info", "stylesheet", "pict", "header", "footer", "headerl", "headerr", "headerf",
-    "footerl", "footerr", "footerf", "object", "fldinst", "themedata", "colorschememapping",
-    "latentstyles", "datastore", "xmlnstbl", "listtable", "listoverridetable", "rsidtbl",
-    "generator", "filetbl", "revtbl", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc"};
+    "info",         "stylesheet", "pict",     "header",    "footer",
+    "headerl",      "headerr",    "headerf",  "footerl",   "footerr",
+    "footerf",      "object",     "fldinst",  "themedata", "colorschememapping",
+    "latentstyles", "datastore",  "xmlnstbl", "listtable", "listoverridetable",
+    "rsidtbl",      "generator",  "filetbl",  "revtbl",    "ftnsep",
+    "ftnsepc",      "aftnsep",    "aftnsepc"};
 
 enum class Destination { Text, FontTable, ColourTable, Skipped };
 
@@ -57,7 +59,7 @@ void AppendUtf8(char32_t code, std::string& out) {
 }
 
 class Converter {
-public:
+  public:
     std::string Convert(std::string_view rtf) {
         text_ = rtf;
         groups_.push_back({});
@@ -66,17 +68,21 @@ public:
         return "<html><body>" + body_ + "</body></html>";
     }
 
-private:
+  private:
     GroupState& State() { return groups_.back(); }
 
     void Step() {
         const char c = text_[at_++];
         if (c == '{') {
-            if (groups_.size() < kMaxDepth) groups_.push_back(State());
-            else ++overflow_;
+            if (groups_.size() < kMaxDepth)
+                groups_.push_back(State());
+            else
+                ++overflow_;
         } else if (c == '}') {
-            if (overflow_ > 0) --overflow_;
-            else if (groups_.size() > 1) EndGroup();
+            if (overflow_ > 0)
+                --overflow_;
+            else if (groups_.size() > 1)
+                EndGroup();
         } else if (c == '\\') {
             ControlSymbolOrWord();
         } else if (c != '\r' && c != '\n') {
@@ -95,19 +101,31 @@ private:
         if (std::isalpha(static_cast<unsigned char>(c))) return ControlWord();
         ++at_;
         switch (c) {
-            case '\'': return HexCharacter();
-            case '\\': case '{': case '}': return Character(static_cast<unsigned char>(c));
-            case '~': return Emit(0xA0);
-            case '_': return Emit('-');
-            case '*': State().destination = Destination::Skipped; return;
-            case '\r': case '\n': return Control("par", 0, false);
-            default: return;
+            case '\'':
+                return HexCharacter();
+            case '\\':
+            case '{':
+            case '}':
+                return Character(static_cast<unsigned char>(c));
+            case '~':
+                return Emit(0xA0);
+            case '_':
+                return Emit('-');
+            case '*':
+                State().destination = Destination::Skipped;
+                return;
+            case '\r':
+            case '\n':
+                return Control("par", 0, false);
+            default:
+                return;
         }
     }
 
     void ControlWord() {
         const std::size_t start = at_;
-        while (at_ < text_.size() && at_ - start < 32 && std::isalpha(static_cast<unsigned char>(text_[at_])))
+        while (at_ < text_.size() && at_ - start < 32 &&
+               std::isalpha(static_cast<unsigned char>(text_[at_])))
             ++at_;
         const std::string_view word = text_.substr(start, at_ - start);
         bool negative = false, hasNumber = false;
@@ -116,7 +134,8 @@ private:
             negative = true;
             ++at_;
         }
-        for (int digits = 0; at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_])); ++at_) {
+        for (int digits = 0;
+             at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_])); ++at_) {
             if (++digits <= 10) number = number * 10 + (text_[at_] - '0');
             hasNumber = true;
         }
@@ -139,8 +158,10 @@ private:
         } else if (s.destination == Destination::ColourTable) {
             ColourComponent(word, n);
         } else if (word == "f") {
-            if (s.destination == Destination::FontTable) fontIndex_ = n;
-            else s.format.font = n;
+            if (s.destination == Destination::FontTable)
+                fontIndex_ = n;
+            else
+                s.format.font = n;
         } else if (s.destination == Destination::Text) {
             TextControl(word, n, hasNumber);
         }
@@ -149,44 +170,73 @@ private:
     void TextControl(std::string_view word, int n, bool hasNumber) {
         CharFormat& f = State().format;
         const bool on = !hasNumber || n != 0;
-        if (word == "par") EndParagraph(true);
-        else if (word == "line") Raw("<br/>");
-        else if (word == "tab") Raw("&nbsp;&nbsp;&nbsp;&nbsp;");
-        else if (word == "b") f.bold = on;
-        else if (word == "i") f.italic = on;
-        else if (word == "ul") f.underline = on;
-        else if (word == "ulnone") f.underline = false;
-        else if (word == "plain") f = CharFormat{};
-        else if (word == "fs") f.halfPoints = std::clamp(n, 0, 3200);
-        else if (word == "cf") f.colour = n;
-        else if (word == "uc") State().unicodeSkip = std::clamp(n, 0, 16);
-        else if (word == "u") Unicode(n);
-        else if (word == "pard") alignment_ = {};
-        else if (word == "qc") alignment_ = "center";
-        else if (word == "qr") alignment_ = "right";
-        else if (word == "qj") alignment_ = "justify";
-        else if (word == "ql") alignment_ = {};
-        else if (word == "emdash") Emit(0x2014);
-        else if (word == "endash") Emit(0x2013);
-        else if (word == "bullet") Emit(0x2022);
-        else if (word == "lquote") Emit(0x2018);
-        else if (word == "rquote") Emit(0x2019);
-        else if (word == "ldblquote") Emit(0x201C);
-        else if (word == "rdblquote") Emit(0x201D);
+        if (word == "par")
+            EndParagraph(true);
+        else if (word == "line")
+            Raw("<br/>");
+        else if (word == "tab")
+            Raw("&nbsp;&nbsp;&nbsp;&nbsp;");
+        else if (word == "b")
+            f.bold = on;
+        else if (word == "i")
+            f.italic = on;
+        else if (word == "ul")
+            f.underline = on;
+        else if (word == "ulnone")
+            f.underline = false;
+        else if (word == "plain")
+            f = CharFormat{};
+        else if (word == "fs")
+            f.halfPoints = std::clamp(n, 0, 3200);
+        else if (word == "cf")
+            f.colour = n;
+        else if (word == "uc")
+            State().unicodeSkip = std::clamp(n, 0, 16);
+        else if (word == "u")
+            Unicode(n);
+        else if (word == "pard")
+            alignment_ = {};
+        else if (word == "qc")
+            alignment_ = "center";
+        else if (word == "qr")
+            alignment_ = "right";
+        else if (word == "qj")
+            alignment_ = "justify";
+        else if (word == "ql")
+            alignment_ = {};
+        else if (word == "emdash")
+            Emit(0x2014);
+        else if (word == "endash")
+            Emit(0x2013);
+        else if (word == "bullet")
+            Emit(0x2022);
+        else if (word == "lquote")
+            Emit(0x2018);
+        else if (word == "rquote")
+            Emit(0x2019);
+        else if (word == "ldblquote")
+            Emit(0x201C);
+        else if (word == "rdblquote")
+            Emit(0x201D);
     }
 
     void ColourComponent(std::string_view word, int n) {
         const int value = std::clamp(n, 0, 255);
-        if (word == "red") colour_[0] = value;
-        else if (word == "green") colour_[1] = value;
-        else if (word == "blue") colour_[2] = value;
+        if (word == "red")
+            colour_[0] = value;
+        else if (word == "green")
+            colour_[1] = value;
+        else if (word == "blue")
+            colour_[2] = value;
     }
 
     void HexCharacter() {
         int value = 0;
         for (int i = 0; i < 2; ++i) {
-            if (at_ >= text_.size() || !std::isxdigit(static_cast<unsigned char>(text_[at_]))) return;
-            const char h = static_cast<char>(std::tolower(static_cast<unsigned char>(text_[at_++])));
+            if (at_ >= text_.size() || !std::isxdigit(static_cast<unsigned char>(text_[at_])))
+                return;
+            const char h =
+                static_cast<char>(std::tolower(static_cast<unsigned char>(text_[at_++])));
             value = value * 16 + (h <= '9' ? h - '0' : h - 'a' + 10);
         }
         Character(static_cast<unsigned char>(value));
@@ -205,8 +255,10 @@ private:
         }
         switch (State().destination) {
             case Destination::FontTable:
-                if (byte == ';') AddFont();
-                else if (fontName_.size() < 64) fontName_.push_back(static_cast<char>(byte));
+                if (byte == ';')
+                    AddFont();
+                else if (fontName_.size() < 64)
+                    fontName_.push_back(static_cast<char>(byte));
                 return;
             case Destination::ColourTable:
                 if (byte == ';') {
@@ -214,8 +266,10 @@ private:
                     colour_ = {};
                 }
                 return;
-            case Destination::Skipped: return;
-            case Destination::Text: break;
+            case Destination::Skipped:
+                return;
+            case Destination::Text:
+                break;
         }
         Emit(byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte);
     }
@@ -223,7 +277,8 @@ private:
     void AddFont() {
         std::string name;
         for (const char c : fontName_)
-            if (std::isalnum(static_cast<unsigned char>(c)) || c == ' ' || c == '-') name.push_back(c);
+            if (std::isalnum(static_cast<unsigned char>(c)) || c == ' ' || c == '-')
+                name.push_back(c);
         fonts_[fontIndex_] = name;
         fontName_.clear();
     }
@@ -232,10 +287,18 @@ private:
         if (State().destination != Destination::Text) return;
         OpenRun();
         switch (code) {
-            case '&': body_ += "&amp;"; break;
-            case '<': body_ += "&lt;"; break;
-            case '>': body_ += "&gt;"; break;
-            case '"': body_ += "&quot;"; break;
+            case '&':
+                body_ += "&amp;";
+                break;
+            case '<':
+                body_ += "&lt;";
+                break;
+            case '>':
+                body_ += "&gt;";
+                break;
+            case '"':
+                body_ += "&quot;";
+                break;
             default:
                 if (code >= 0x20 || code == '\t') AppendUtf8(code, body_);
         }
@@ -305,6 +368,8 @@ private:
 
 }  // namespace
 
-std::string RtfToHtml(std::string_view rtf) { return Converter().Convert(rtf); }
+std::string RtfToHtml(std::string_view rtf) {
+    return Converter().Convert(rtf);
+}
 
 }  // namespace tarvel::rtf

@@ -11,8 +11,10 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 TEST(RtfToHtml, ParagraphsAndFormatting) {
-    const std::string html = RtfToHtml(R"({\rtf1\ansi Hello {\b bold} \i it\i0 \ul u\ulnone\par Next\line x})");
-    EXPECT_THAT(html, HasSubstr("<p><span style=\"\">Hello </span><span style=\"font-weight:bold;\">bold"));
+    const std::string html =
+        RtfToHtml(R"({\rtf1\ansi Hello {\b bold} \i it\i0 \ul u\ulnone\par Next\line x})");
+    EXPECT_THAT(
+        html, HasSubstr("<p><span style=\"\">Hello </span><span style=\"font-weight:bold;\">bold"));
     EXPECT_THAT(html, HasSubstr("<span style=\"font-style:italic;\">it</span>"));
     EXPECT_THAT(html, HasSubstr("text-decoration:underline;\">u</span>"));
     EXPECT_THAT(html, HasSubstr("</p><p><span style=\"\">Next<br/>x</span></p>"));
@@ -31,7 +33,8 @@ TEST(RtfToHtml, FontAndColourTables) {
     const std::string html = RtfToHtml(
         R"({\rtf1{\fonttbl{\f0\fswiss Arial;}{\f1 Times New Roman;}}{\colortbl;\red128\green0\blue0;})"
         R"(\f1\fs28\cf1 Red\cf5 x\qc\par})");
-    EXPECT_THAT(html, HasSubstr("font-size:14pt;font-family:'Times New Roman';color:rgb(128,0,0);\">Red"));
+    EXPECT_THAT(
+        html, HasSubstr("font-size:14pt;font-family:'Times New Roman';color:rgb(128,0,0);\">Red"));
     EXPECT_THAT(html, Not(HasSubstr("Arial;")));
 }
 
@@ -39,7 +42,8 @@ TEST(RtfToHtml, SkipsDestinationsItDoesNotShow) {
     const std::string html = RtfToHtml(
         R"({\rtf1{\info{\title T}}{\*\unknown hidden}{\stylesheet{s}}{\pict 0123}shown})");
     EXPECT_THAT(html, HasSubstr("shown"));
-    for (const char* hidden : {"T<", "hidden", "0123", ">s<"}) EXPECT_THAT(html, Not(HasSubstr(hidden)));
+    for (const char* hidden : {"T<", "hidden", "0123", ">s<"})
+        EXPECT_THAT(html, Not(HasSubstr(hidden)));
 }
 
 TEST(RtfToHtml, MalformedInputNeverFails) {

@@ -11,7 +11,7 @@ namespace tarvel::toolkit {
 
 class ChangeLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     using QLabel::QLabel;
 
     void SetCaption(const QString& caption) {
@@ -22,16 +22,16 @@ public:
     }
     QString Caption() const { return caption_; }
 
-signals:
+  signals:
     void captionChanged();
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override {
         QLabel::resizeEvent(event);
         ShowFitted();
     }
 
-private:
+  private:
     void ShowFitted() {
         const int room = contentsRect().width() - 2 * margin();
         const QString shown = fontMetrics().elidedText(caption_, Qt::ElideRight, room);

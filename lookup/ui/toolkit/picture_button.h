@@ -8,12 +8,12 @@ namespace tarvel::toolkit {
 
 class PictureButton : public QToolButton {
     Q_OBJECT
-public:
+  public:
     PictureButton(const QIcon& icon, const QString& caption, const QString& tooltip,
                   QWidget* parent);
     void SetCaption(const QString& caption);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 

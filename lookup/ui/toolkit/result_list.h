@@ -12,7 +12,7 @@ namespace tarvel::toolkit {
 
 class ResultListModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     using QAbstractListModel::QAbstractListModel;
 
     // Replaces every line with those of a search, in one reset.
@@ -23,30 +23,32 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
     QString Line(int row) const;
-    std::uint32_t RecordAt(int row) const { return result_.lines.Record(static_cast<std::size_t>(row)); }
+    std::uint32_t RecordAt(int row) const {
+        return result_.lines.Record(static_cast<std::size_t>(row));
+    }
     int TableTag() const { return tableTag_; }
 
-private:
+  private:
     search::SearchResult result_;
     int tableTag_ = 0;
 };
 
 class ResultList : public QListView {
     Q_OBJECT
-public:
+  public:
     explicit ResultList(QWidget* parent);
     ResultListModel& Model() { return model_; }
     // The selected row, or -1.
     int CurrentRow() const;
 
-signals:
+  signals:
     void lineClicked();
 
-protected:
+  protected:
     // Taking the focus selects nothing: the list view would make its first line current.
     void focusInEvent(QFocusEvent* event) override;
 
-private:
+  private:
     ResultListModel model_;
     bool takingFocus_ = false;
 };

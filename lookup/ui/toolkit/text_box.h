@@ -13,7 +13,7 @@ namespace tarvel::toolkit {
 
 class TextBox : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     using QLineEdit::QLineEdit;
 
     void SetBackground(const QColor& colour) {
@@ -36,19 +36,21 @@ public:
     // text the box may hold fits in it.
     void FitFontTo(const QString& widest) {
         QFont fitted = font();
-        while (QFontMetrics(fitted).horizontalAdvance(widest) > TextRoom() && fitted.pointSizeF() > 6)
+        while (QFontMetrics(fitted).horizontalAdvance(widest) > TextRoom() &&
+               fitted.pointSizeF() > 6)
             fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
         setFont(fitted);
     }
 
-signals:
+  signals:
     void gotFocus();
 
-protected:
+  protected:
     void focusInEvent(QFocusEvent* event) override {
         QLineEdit::focusInEvent(event);
         const Qt::FocusReason reason = event->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) emit gotFocus();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            emit gotFocus();
     }
 };
 

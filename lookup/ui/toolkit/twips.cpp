@@ -34,7 +34,8 @@ QSize ScreenSizeInTwips() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize pixels = screen != nullptr ? screen->size() : QSize(1024, 768);
     const double perPixel = kTwipsPerInch / LogicalDpi();
-    return {static_cast<int>(pixels.width() * perPixel), static_cast<int>(pixels.height() * perPixel)};
+    return {static_cast<int>(pixels.width() * perPixel),
+            static_cast<int>(pixels.height() * perPixel)};
 }
 
 void MoveWindowInTwips(QWidget& window, int left, int top) {

@@ -6,8 +6,8 @@
 #include <QStyle>
 
 #include "lookup/ui/rtf/rtf_to_html.h"
-#include "lookup/ui/toolkit/program_icon.h"
 #include "lookup/ui/toolkit/pictures.h"
+#include "lookup/ui/toolkit/program_icon.h"
 #include "lookup/ui/toolkit/twips.h"
 
 namespace tarvel::windows {
@@ -19,13 +19,12 @@ constexpr int kWidth = 9300;
 constexpr int kHeight = 7500;
 
 // The lines under the notice; the first one starts with the number of communes.
-constexpr std::array<const char*, 6> kLines = {
-    " codes postaux et noms des communes de France",
-    "N° INSEE - N° de département - Département",
-    "Nom en minuscule - Code de région - Nom de",
-    "région - latitude - longitude - Académie - Code",
-    "de  l ' Académie - Zone des vacances scolaires",
-    "Géolocalisation automatique  sur Google Maps"};
+constexpr std::array<const char*, 6> kLines = {" codes postaux et noms des communes de France",
+                                               "N° INSEE - N° de département - Département",
+                                               "Nom en minuscule - Code de région - Nom de",
+                                               "région - latitude - longitude - Académie - Code",
+                                               "de  l ' Académie - Zone des vacances scolaires",
+                                               "Géolocalisation automatique  sur Google Maps"};
 
 QString ReadNotice(const std::string& path) {
     QFile file(QString::fromStdString(path));
@@ -60,14 +59,13 @@ AboutWindow::AboutWindow(Program& program, QWidget* parent) : QDialog(parent), p
     for (QLabel* label : {LblVersion, Label1, Lbl[0], Lbl[1], Lbl[2], Lbl[3], Lbl[4], Lbl[5]})
         label->setAlignment(Qt::AlignCenter);
 
-    CmdSite = new toolkit::PictureButton(
-        toolkit::Picture(QStringLiteral("directory-site")),
-        QString::fromLatin1(kMakerSite.data(), kMakerSite.size()),
-        QStringLiteral("Site internet du programme"), this);
+    CmdSite = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("directory-site")),
+                                         QString::fromLatin1(kMakerSite.data(), kMakerSite.size()),
+                                         QStringLiteral("Site internet du programme"), this);
     PlaceInTwips(*CmdSite, 3900, 3360, 3795, 375);
-    CmdQ = new toolkit::PictureButton(
-        toolkit::Picture(QStringLiteral("quit")),
-        QStringLiteral("Fermer"), QStringLiteral("Fermer la fenêtre"), this);
+    CmdQ = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("quit")),
+                                      QStringLiteral("Fermer"), QStringLiteral("Fermer la fenêtre"),
+                                      this);
     PlaceInTwips(*CmdQ, 7740, 3300, 1455, 510);
     Rtb1 = new QTextBrowser(this);
     Rtb1->setOpenLinks(false);
@@ -85,8 +83,10 @@ AboutWindow::AboutWindow(Program& program, QWidget* parent) : QDialog(parent), p
 
 void AboutWindow::Form_Load() {
     const QSize screen = toolkit::ScreenSizeInTwips();
-    toolkit::MoveWindowInTwips(*this, (screen.width() - kWidth) / 2, (screen.height() - kHeight) / 4);
-    LblVersion->setText(QString::fromStdString("Version " + program_.strings.VersionProg + " - mai 2021"));
+    toolkit::MoveWindowInTwips(*this, (screen.width() - kWidth) / 2,
+                               (screen.height() - kHeight) / 4);
+    LblVersion->setText(
+        QString::fromStdString("Version " + program_.strings.VersionProg + " - mai 2021"));
     Rtb1->setHtml(ReadNotice(program_.strings.CheminProg + std::string(kNoticeFile)));
     CmdFoc->setFocus();
 }

@@ -17,7 +17,7 @@ inline constexpr std::string_view kNoticeFile = "Licenceds.rtf";
 
 class AboutWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     AboutWindow(Program& program, QWidget* parent);
 
     QLabel* LblVersion;
@@ -28,7 +28,7 @@ public:
     QTextBrowser* Rtb1;
     QPushButton* CmdFoc;
 
-private:
+  private:
     void Form_Load();
     void CmdSite_Click();
 

@@ -1,10 +1,10 @@
 // The about window: its lines, the notice document beside the program, its buttons, and
 // its modal opening from the main window.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <QTest>
 #include <QTimer>
 #include <functional>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "lookup/ui/windows/about_window.h"
 #include "lookup/ui/windows/windows_test_support.h"
@@ -16,7 +16,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 class AboutWindowTest : public ::testing::Test {
-protected:
+  protected:
     AboutWindowTest() {
         test.program.tables = DeliveredTables();
         test.program.strings.CheminProg = std::string(NOTICE_FOLDER) + "/";

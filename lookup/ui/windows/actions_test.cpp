@@ -1,20 +1,20 @@
 // The copy and web actions of the main window, through the recording platform services.
-#include <QTest>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <QTest>
 
 #include "lookup/ui/windows/windows_test_support.h"
 
 namespace tarvel::windows {
 namespace {
 
+using platform::MessageIcon;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
-using platform::MessageIcon;
 
 class ActionsTest : public ::testing::Test {
-protected:
+  protected:
     ActionsTest() {
         ui.ClickPostalPlaceholder();
         ui.TypePostal("01000");
@@ -25,10 +25,11 @@ protected:
 TEST_F(ActionsTest, FullCopyPutsElevenLinesOnTheClipboardAndConfirms) {
     QTest::mouseClick(ui.window().CmdCopier, Qt::LeftButton);
     const std::string& copied = ui.services().clipboard;
-    EXPECT_THAT(copied, StartsWith("Commune: 01000 BOURG EN BRESSE\r\nNom minuscule: Bourg-en-Bresse\r\n"
-                                   "Département: 01 Ain\r\nRégion: Auvergne-Rhône-Alpes\r\n"
-                                   "Code région:  84\r\nN°INSEE:  01053\r\nAcadémie: Lyon\r\n"
-                                   "Code académie:  10\r\nZone vacances:  A\r\nLatitude: "));
+    EXPECT_THAT(copied,
+                StartsWith("Commune: 01000 BOURG EN BRESSE\r\nNom minuscule: Bourg-en-Bresse\r\n"
+                           "Département: 01 Ain\r\nRégion: Auvergne-Rhône-Alpes\r\n"
+                           "Code région:  84\r\nN°INSEE:  01053\r\nAcadémie: Lyon\r\n"
+                           "Code académie:  10\r\nZone vacances:  A\r\nLatitude: "));
     EXPECT_EQ(std::count(copied.begin(), copied.end(), '\n'), 10);
     EXPECT_EQ(copied.substr(copied.rfind("\r\n") + 2, 11), "Longitude: ");
     ASSERT_EQ(ui.services().messages.size(), 1u);
@@ -74,8 +75,9 @@ TEST_F(ActionsTest, MapPageStartsTheBrowserOnTheCoordinates) {
     ASSERT_EQ(ui.services().browserStarts.size(), 1u);
     const std::string lat = ui.Caption(search::DetailLabel::Latitude).toStdString();
     const std::string lon = ui.Caption(search::DetailLabel::Longitude).toStdString();
-    EXPECT_EQ(ui.services().browserStarts[0].second,
-              "https://www.google.com/maps/dir//%20%20+%20%20" + lat + "%20%20+%20%20,%20%20" + lon);
+    EXPECT_EQ(
+        ui.services().browserStarts[0].second,
+        "https://www.google.com/maps/dir//%20%20+%20%20" + lat + "%20%20+%20%20,%20%20" + lon);
     EXPECT_THAT(ui.services().messages, IsEmpty());
 }
 
@@ -90,7 +92,8 @@ TEST_F(ActionsTest, MapPageFailuresKeepTheirWords) {
     EXPECT_EQ(ui.services().messages[0].title, "Browser Not Found");
     EXPECT_EQ(ui.services().messages[1].text, "Web Page not Opened");
     EXPECT_EQ(ui.services().messages[1].title, "URL Failed");
-    for (const auto& message : ui.services().messages) EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+    for (const auto& message : ui.services().messages)
+        EXPECT_EQ(message.icon, MessageIcon::Exclamation);
 }
 
 TEST_F(ActionsTest, QuitEndsTheProgram) {

@@ -7,7 +7,9 @@
 
 namespace tarvel::windows {
 
-void DeleteLater::operator()(QObject* object) const { object->deleteLater(); }
+void DeleteLater::operator()(QObject* object) const {
+    object->deleteLater();
+}
 
 Application::Application(Program& program) : program_(program) {}
 Application::~Application() = default;

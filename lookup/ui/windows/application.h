@@ -23,7 +23,7 @@ using WindowPtr = std::unique_ptr<T, DeleteLater>;
 
 class Application : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Application(Program& program);
     ~Application() override;
 
@@ -34,7 +34,7 @@ public:
     MainWindow* Main() const { return main_.get(); }
     bool Loading() const { return loading_ != nullptr; }
 
-private:
+  private:
     void HandOverToLoading();
     void ShowMainWindow();
     void ReportDamagedTable(const QString& why);

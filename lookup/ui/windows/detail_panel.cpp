@@ -15,13 +15,12 @@ namespace {
 using search::DetailLabel;
 
 constexpr std::array<const char*, search::kDetailLabelCount> kCaptions = {
-    "Commune:",      "Nom minuscule:", "Département:",   "Région:",
-    "Code région:",  "N°INSEE:",       "Académie:",      "Code académie:",
-    "Zone vacances:", "Latitude:",     "Longitude:"};
+    "Commune:",  "Nom minuscule:", "Département:",   "Région:",   "Code région:", "N°INSEE:",
+    "Académie:", "Code académie:", "Zone vacances:", "Latitude:", "Longitude:"};
 
 constexpr std::array<const char*, search::kDetailLabelCount> kValueNames = {
-    "LblCommune", "LblCommuneMin", "LblDepartement", "LblRegion", "LblCodeRegion", "LblInsee",
-    "LblAcademie", "LblCodeAca", "LblZoneVac", "LblLatitude", "LblLongitude"};
+    "LblCommune",  "LblCommuneMin", "LblDepartement", "LblRegion",   "LblCodeRegion", "LblInsee",
+    "LblAcademie", "LblCodeAca",    "LblZoneVac",     "LblLatitude", "LblLongitude"};
 
 constexpr int kRowTop = 105;
 constexpr int kRowHeight = 270;
@@ -29,7 +28,9 @@ constexpr int kCaptionWidth = 1575;
 constexpr int kValueLeft = 1695;
 constexpr int kValueWidth = 3000;
 
-QIcon CopyIcon() { return toolkit::Picture(QStringLiteral("copy-name")); }
+QIcon CopyIcon() {
+    return toolkit::Picture(QStringLiteral("copy-name"));
+}
 
 }  // namespace
 
@@ -52,8 +53,8 @@ DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
             &DetailPanel::communeNameChanged);
 
     ImgCopyFalse = new QLabel(this);
-    ImgCopyFalse->setPixmap(CopyIcon().pixmap(toolkit::TwipsToPixels(180), toolkit::TwipsToPixels(210),
-                                              QIcon::Disabled));
+    ImgCopyFalse->setPixmap(CopyIcon().pixmap(toolkit::TwipsToPixels(180),
+                                              toolkit::TwipsToPixels(210), QIcon::Disabled));
     ImgCopyFalse->setScaledContents(true);
     toolkit::PlaceInTwips(*ImgCopyFalse, 4740, 315, 180, 210);
     ImgCopyTrue = new QToolButton(this);

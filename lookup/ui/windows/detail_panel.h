@@ -14,7 +14,7 @@ namespace tarvel::windows {
 
 class DetailPanel : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit DetailPanel(QWidget* parent);
 
     // Empties every value label, from LblCommune to LblLongitude.
@@ -31,11 +31,11 @@ public:
     QToolButton* ImgCopyTrue;
     QLabel* ImgCopyFalse;
 
-signals:
+  signals:
     void communeNameChanged();  // LblCommuneMin's change event
     void copyNameClicked();     // ImgCopyTrue's click
 
-private:
+  private:
     std::array<QLabel*, search::kDetailLabelCount> Lbl_{};
     std::array<toolkit::ChangeLabel*, search::kDetailLabelCount> values_{};
 };

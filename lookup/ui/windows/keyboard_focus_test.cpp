@@ -1,6 +1,8 @@
 // The main window as the keyboard and the window system drive it: the status line kept when
 // the window becomes active again, Enter on a button, tabbing into the list and through the
 // window, and choosing lines with the arrow keys.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <QDialogButtonBox>
 #include <QMenu>
 #include <QMessageBox>
@@ -8,8 +10,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "lookup/ui/platform/qt_services.h"
 #include "lookup/ui/toolkit/french_translations.h"
@@ -32,7 +32,7 @@ void DeactivateAndReactivate(QWidget& window) {
 }
 
 class KeyboardFocusTest : public ::testing::Test {
-protected:
+  protected:
     MainWindowHarness ui{DeliveredTables()};
 };
 
@@ -65,7 +65,8 @@ TEST_F(KeyboardFocusTest, AMovingFocusStillSetsTheMode) {
 // window again, which must not rewrite what the search reported.
 TEST(KeyboardFocusWithRealBoxes, ThePasteMessageLeavesTheSearchStatus) {
     platform::QtServices services;
-    Program program{services, [](int) {}, ProgramStrings{"/opt/tarvel/", "\r\n", "Tarvel", "1.00", ""},
+    Program program{services, [](int) {},
+                    ProgramStrings{"/opt/tarvel/", "\r\n", "Tarvel", "1.00", ""},
                     DeliveredTables()};
     MainWindow window(program);
     window.show();
@@ -127,8 +128,8 @@ TEST_F(KeyboardFocusTest, TabGoesThroughTheControlsInTheirOrder) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.push_back(QApplication::focusWidget());
     }
-    EXPECT_THAT(order, ::testing::ElementsAre(w.TxtCherche, w.LstLaListe, w.CmdCopier, w.CmdExterne, w.CmdGoogleMap,
-                                              w.CmdAbout, w.CmdQ, w.Foc));
+    EXPECT_THAT(order, ::testing::ElementsAre(w.TxtCherche, w.LstLaListe, w.CmdCopier, w.CmdExterne,
+                                              w.CmdGoogleMap, w.CmdAbout, w.CmdQ, w.Foc));
 }
 
 // The labels are written once the list holds the new lines, in both searches.
@@ -151,21 +152,25 @@ TEST_F(KeyboardFocusTest, FiveDigitsFitThePostalCodeBox) {
     EXPECT_TRUE(box.font().bold());
     EXPECT_LE(box.font().pointSizeF(), 18);
     for (const char* code : {"00000", "98890", "88888", "44444"})
-        EXPECT_LE(QFontMetrics(box.font()).horizontalAdvance(QString::fromLatin1(code)), box.TextRoom()) << code;
+        EXPECT_LE(QFontMetrics(box.font()).horizontalAdvance(QString::fromLatin1(code)),
+                  box.TextRoom())
+            << code;
 }
 
 // The buttons and the copy icon show the program's own pictures, whatever icon theme the
 // desktop has (none here).
 TEST_F(KeyboardFocusTest, ButtonsShowTheProgramsOwnPictures) {
     MainWindow& w = ui.window();
-    for (QToolButton* button : {static_cast<QToolButton*>(w.CmdCopier), static_cast<QToolButton*>(w.CmdExterne),
-                                static_cast<QToolButton*>(w.CmdGoogleMap), static_cast<QToolButton*>(w.CmdAbout),
-                                static_cast<QToolButton*>(w.CmdQ), w.Pic1->ImgCopyTrue}) {
+    for (QToolButton* button :
+         {static_cast<QToolButton*>(w.CmdCopier), static_cast<QToolButton*>(w.CmdExterne),
+          static_cast<QToolButton*>(w.CmdGoogleMap), static_cast<QToolButton*>(w.CmdAbout),
+          static_cast<QToolButton*>(w.CmdQ), w.Pic1->ImgCopyTrue}) {
         const QImage image = button->icon().pixmap(button->iconSize()).toImage();
         ASSERT_FALSE(image.isNull()) << button->toolTip().toStdString();
         int transparent = 0, drawn = 0;
         for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) (qAlpha(image.pixel(x, y)) == 0 ? transparent : drawn)++;
+            for (int x = 0; x < image.width(); ++x)
+                (qAlpha(image.pixel(x, y)) == 0 ? transparent : drawn)++;
         EXPECT_GT(transparent, 0) << button->toolTip().toStdString();
         EXPECT_GT(drawn, image.width() * image.height() / 8) << button->toolTip().toStdString();
     }
@@ -179,9 +184,10 @@ TEST_F(KeyboardFocusTest, QtsOwnTextsAreFrench) {
     const std::unique_ptr<QMenu> menu(ui.window().TxtCherche->createStandardContextMenu());
     QStringList texts;
     for (const QAction* action : menu->actions())
-        if (!action->isSeparator()) texts << action->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
-    EXPECT_THAT(texts, ::testing::ElementsAre("Annuler", "Rétablir", "Couper", "Copier", "Coller", "Supprimer",
-                                              "Tout sélectionner"));
+        if (!action->isSeparator())
+            texts << action->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
+    EXPECT_THAT(texts, ::testing::ElementsAre("Annuler", "Rétablir", "Couper", "Copier", "Coller",
+                                              "Supprimer", "Tout sélectionner"));
     QDialogButtonBox buttons(QDialogButtonBox::Close | QDialogButtonBox::Cancel);
     EXPECT_EQ(buttons.button(QDialogButtonBox::Close)->text().remove(QLatin1Char('&')), "Fermer");
     EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')), "Annuler");

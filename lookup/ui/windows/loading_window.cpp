@@ -17,7 +17,9 @@ LoadingWindow::LoadingWindow(Program& program) : program_(program) {
     connect(&TimNom, &QTimer::timeout, this, &LoadingWindow::TimNom_Timer);
 }
 
-void LoadingWindow::Form_Load() { TimCP.start(kPostalDelayMs); }
+void LoadingWindow::Form_Load() {
+    TimCP.start(kPostalDelayMs);
+}
 
 namespace {
 

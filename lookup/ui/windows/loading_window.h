@@ -12,16 +12,16 @@ namespace tarvel::windows {
 
 class LoadingWindow : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit LoadingWindow(Program& program);
 
     void Form_Load();
 
-signals:
-    void tablesLoaded();            // both tables are in memory: show the main window
-    void loadFailed(QString why);   // a table is damaged: report it and end
+  signals:
+    void tablesLoaded();           // both tables are in memory: show the main window
+    void loadFailed(QString why);  // a table is damaged: report it and end
 
-private:
+  private:
     void TimCP_Timer();
     void TimNom_Timer();
     // Fills one table; on a damaged table reports it and returns false.

@@ -35,8 +35,12 @@ constexpr int kNameTable = 2;
 const QColor kLightGrey(224, 224, 224);
 const QColor kWhite(255, 255, 255);
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string S(const QString& text) {
+    return text.toStdString();
+}
 
 void MakePlaceholder(toolkit::TextBox& box, const QString& example) {
     box.setText(example);
@@ -149,8 +153,9 @@ void MainWindow::BuildSearchArea() {
 }
 
 void MainWindow::BuildButtons() {
-    CmdCopier = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("copy-data")),
-                                           QString(), QStringLiteral("Copier les données dans le presse-papier"), this);
+    CmdCopier = new toolkit::PictureButton(
+        toolkit::Picture(QStringLiteral("copy-data")), QString(),
+        QStringLiteral("Copier les données dans le presse-papier"), this);
     PlaceInTwips(*CmdCopier, 120, 4920, 1635, 630);
     CmdExterne = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("directory-site")),
                                             QString(), QStringLiteral("Plus d'infos"), this);
@@ -159,10 +164,12 @@ void MainWindow::BuildButtons() {
                                               QString(), QStringLiteral("Geolocalisation"), this);
     PlaceInTwips(*CmdGoogleMap, 5220, 4920, 3375, 630);
     CmdAbout = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("about")),
-                                          QStringLiteral("A propos"), QStringLiteral("A propos du programme"), this);
+                                          QStringLiteral("A propos"),
+                                          QStringLiteral("A propos du programme"), this);
     PlaceInTwips(*CmdAbout, 8640, 4920, 1695, 630);
     CmdQ = new toolkit::PictureButton(toolkit::Picture(QStringLiteral("quit")),
-                                      QStringLiteral("Quitter"), QStringLiteral("Quitter le programme"), this);
+                                      QStringLiteral("Quitter"),
+                                      QStringLiteral("Quitter le programme"), this);
     PlaceInTwips(*CmdQ, 10380, 4920, 1695, 630);
     for (QWidget* button : {CmdCopier, CmdExterne, CmdGoogleMap}) button->setEnabled(false);
     // Foc lies beyond the right edge: it is never seen and only takes the focus.
@@ -186,11 +193,13 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::Form_Load() {
     const QSize screen = toolkit::ScreenSizeInTwips();
-    wantedFrame_ = toolkit::TwipsRect((screen.width() - kWidth) / 2, (screen.height() - kHeight) / 4, kWidth, kHeight);
+    wantedFrame_ = toolkit::TwipsRect((screen.width() - kWidth) / 2,
+                                      (screen.height() - kHeight) / 4, kWidth, kHeight);
     PlaceFrame();
     frameCheck_.start();
     const std::string& br = program_.strings.SautLigne;
-    CmdExterne->SetCaption(Q("Plus d' infos  sur  le  site" + br + std::string(actions::kDirectoryDomain)));
+    CmdExterne->SetCaption(
+        Q("Plus d' infos  sur  le  site" + br + std::string(actions::kDirectoryDomain)));
     CmdGoogleMap->SetCaption(Q("Géolocaliser la commune" + br + "sur Google Maps"));
     CmdCopier->SetCaption(Q("Copier les" + br + "données"));
     Foc->setFocus();
@@ -202,9 +211,11 @@ void MainWindow::Form_Load() {
 // is known the window is sized and moved so that the frame stands where it should.
 void MainWindow::PlaceFrame() {
     const QMargins known = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
-    const QMargins frame = known.isNull() ? QMargins(0, toolkit::TwipsToPixels(kFrameHeight - kFrameWidth / 2),
-                                                     toolkit::TwipsToPixels(kFrameWidth), toolkit::TwipsToPixels(kFrameWidth / 2))
-                                          : known;
+    const QMargins frame =
+        known.isNull()
+            ? QMargins(0, toolkit::TwipsToPixels(kFrameHeight - kFrameWidth / 2),
+                       toolkit::TwipsToPixels(kFrameWidth), toolkit::TwipsToPixels(kFrameWidth / 2))
+            : known;
     setFixedSize(wantedFrame_.width() - frame.left() - frame.right(),
                  wantedFrame_.height() - frame.top() - frame.bottom());
     const QPoint offset = wantedFrame_.topLeft() - frameGeometry().topLeft();
@@ -250,7 +261,8 @@ void MainWindow::TxtCherche_GotFocus() {
 
 void MainWindow::TxtCP_Change() {
     try {
-        ShowSearch(search::SearchByPostalCode(program_.tables.postal, S(TxtCP->text())), kPostalTable);
+        ShowSearch(search::SearchByPostalCode(program_.tables.postal, S(TxtCP->text())),
+                   kPostalTable);
     } catch (const std::exception& error) {
         ReportInternalError(program_, "024", error);
     }
@@ -284,7 +296,8 @@ void MainWindow::TxtCherche_Change() {
     if (rejectedReported_ < search::kRejectedReportedOneByOne) {
         ++rejectedReported_;
         const std::string& first = check.rejected.front();
-        program_.services.ShowMessage(search::RejectedCharacterMessage(first), "", platform::MessageIcon::None);
+        program_.services.ShowMessage(search::RejectedCharacterMessage(first), "",
+                                      platform::MessageIcon::None);
         TxtCherche->setText(Q(search::sChangeCaractere(upper, first, "")));
         return;
     }
@@ -321,9 +334,10 @@ void MainWindow::LstLaListe_Click() {
     try {
         const toolkit::ResultListModel& model = LstLaListe->Model();
         const std::uint32_t record = model.RecordAt(row);
-        Pic1->ShowCaptions(model.TableTag() == kPostalTable
-                               ? search::CaptionsOfPostalRecord(program_.tables.postal.Record(record))
-                               : search::CaptionsOfNameRecord(program_.tables.names.Record(record)));
+        Pic1->ShowCaptions(
+            model.TableTag() == kPostalTable
+                ? search::CaptionsOfPostalRecord(program_.tables.postal.Record(record))
+                : search::CaptionsOfNameRecord(program_.tables.names.Record(record)));
     } catch (const std::exception& error) {
         ReportInternalError(program_, "022", error);
     }
@@ -383,6 +397,8 @@ void MainWindow::CmdAbout_Click() {
     about.exec();
 }
 
-void MainWindow::CmdQ_Click() { program_.endProgram(0); }
+void MainWindow::CmdQ_Click() {
+    program_.endProgram(0);
+}
 
 }  // namespace tarvel::windows

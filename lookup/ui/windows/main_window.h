@@ -19,7 +19,7 @@ namespace tarvel::windows {
 
 class MainWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(Program& program);
 
     // The search mode: 0 at start, 1 after the postal-code box took the focus, 2 after the
@@ -42,15 +42,15 @@ public:
     toolkit::PictureButton* CmdQ;
     QPushButton* Foc;
 
-signals:
+  signals:
     // The load event's last step: the loading window can go.
     void loaded();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildSearchArea();
     void BuildButtons();
     void Form_Load();
@@ -79,7 +79,7 @@ private:
     QRect wantedFrame_;  // the outer frame's place and size, in pixels
     QTimer frameCheck_;  // runs until the window manager's frame is known and placed
     int frameChecks_ = 0;
-    int nameChangeDepth_ = 0;       // runs of TxtCherche_Change inside one another
+    int nameChangeDepth_ = 0;           // runs of TxtCherche_Change inside one another
     std::size_t rejectedReported_ = 0;  // characters reported one by one in this edit
     bool loaded_ = false;
 };

@@ -1,8 +1,8 @@
 // Time from a keystroke in either search box to the list, panel and status line updated and
 // painted, in the real main window shown offscreen.
+#include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QTest>
-#include <benchmark/benchmark.h>
 
 #include "lookup/ui/windows/windows_test_support.h"
 
@@ -11,7 +11,9 @@ namespace {
 
 // Made and destroyed by main, while the application object exists.
 MainWindowHarness* harness = nullptr;
-MainWindowHarness& Harness() { return *harness; }
+MainWindowHarness& Harness() {
+    return *harness;
+}
 
 // Types the last character of text after the rest is already in the box.
 void BM_Keystroke(benchmark::State& state, toolkit::TextBox* MainWindow::*box, const char* text) {
@@ -29,11 +31,16 @@ void BM_Keystroke(benchmark::State& state, toolkit::TextBox* MainWindow::*box, c
     state.counters["lines"] = window.LstLaListe->Model().rowCount();
 }
 
-BENCHMARK_CAPTURE(BM_Keystroke, name_ST, &MainWindow::TxtCherche, "ST")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Keystroke, name_SA, &MainWindow::TxtCherche, "SA")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Keystroke, name_LA, &MainWindow::TxtCherche, "LA")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Keystroke, postal_010, &MainWindow::TxtCP, "010")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Keystroke, postal_750, &MainWindow::TxtCP, "750")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, name_ST, &MainWindow::TxtCherche, "ST")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, name_SA, &MainWindow::TxtCherche, "SA")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, name_LA, &MainWindow::TxtCherche, "LA")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, postal_010, &MainWindow::TxtCP, "010")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, postal_750, &MainWindow::TxtCP, "750")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tarvel::windows
@@ -41,7 +48,8 @@ BENCHMARK_CAPTURE(BM_Keystroke, postal_750, &MainWindow::TxtCP, "750")->Unit(ben
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    auto shown = std::make_unique<tarvel::windows::MainWindowHarness>(tarvel::windows::DeliveredTables());
+    auto shown =
+        std::make_unique<tarvel::windows::MainWindowHarness>(tarvel::windows::DeliveredTables());
     tarvel::windows::harness = shown.get();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -1,8 +1,8 @@
 // The main window driven like a user would: placeholders, focus modes, typing in either box,
 // selecting lines, and what the list, the panel and the status line then show.
-#include <QTest>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <QTest>
 
 #include "lookup/data/table_loader.h"
 #include "lookup/search/name_entry.h"
@@ -11,14 +11,16 @@
 namespace tarvel::windows {
 namespace {
 
+using search::DetailLabel;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using search::DetailLabel;
 
-QColor Background(QWidget* box) { return box->palette().color(QPalette::Base); }
+QColor Background(QWidget* box) {
+    return box->palette().color(QPalette::Base);
+}
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     MainWindowHarness ui{DeliveredTables()};
 
     void ExpectPanelEmpty() {
@@ -182,11 +184,14 @@ TEST_F(MainWindowTest, RejectedCharactersAreReportedOnceAndRemoved) {
 TEST_F(MainWindowTest, EachRejectedCharacterIsReportedAfterThePreviousOneIsRemoved) {
     ui.ClickNamePlaceholder();
     std::vector<QString> boxWhenShown;
-    ui.services().whileShown = [&](const auto&) { boxWhenShown.push_back(ui.window().TxtCherche->text()); };
+    ui.services().whileShown = [&](const auto&) {
+        boxWhenShown.push_back(ui.window().TxtCherche->text());
+    };
     ui.window().TxtCherche->setText("a-b_c.d_-");
     std::vector<std::string> texts;
     for (const auto& message : ui.services().messages) texts.push_back(message.text);
-    EXPECT_THAT(texts, ElementsAre("Le caractere '' - '' n'est pas valide.", "Le caractere '' _ '' n'est pas valide.",
+    EXPECT_THAT(texts, ElementsAre("Le caractere '' - '' n'est pas valide.",
+                                   "Le caractere '' _ '' n'est pas valide.",
                                    "Le caractere '' . '' n'est pas valide."));
     EXPECT_THAT(boxWhenShown, ElementsAre("A-B_C.D_-", "AB_C.D_", "ABC.D"));
     EXPECT_EQ(ui.window().TxtCherche->text(), "ABCD");
@@ -196,7 +201,8 @@ TEST_F(MainWindowTest, EachRejectedCharacterIsReportedAfterThePreviousOneIsRemov
 TEST_F(MainWindowTest, AHugePasteOfRejectedCharactersGivesAFewMessages) {
     ui.ClickNamePlaceholder();
     QString paste;
-    for (char32_t code = 0x4E00; code < 0x4E00 + 3000; ++code) paste += QString::fromUcs4(&code, 1) + "ab";
+    for (char32_t code = 0x4E00; code < 0x4E00 + 3000; ++code)
+        paste += QString::fromUcs4(&code, 1) + "ab";
     ui.window().TxtCherche->setText(paste);
     ASSERT_EQ(ui.services().messages.size(), search::kRejectedReportedOneByOne + 1);
     EXPECT_EQ(ui.services().messages.back().text,
@@ -212,8 +218,10 @@ TEST_F(MainWindowTest, EveryValueFitsOrIsElided) {
     ASSERT_EQ(ui.Caption(DetailLabel::CommuneMin), "Saint-Remy-en-Bouzemont-Saint-Genest-et-Isson");
     int elided = 0;
     for (std::size_t i = 0; i < search::kDetailLabelCount; ++i) {
-        const toolkit::ChangeLabel& label = ui.window().Pic1->ValueLabel(static_cast<DetailLabel>(i));
-        EXPECT_LE(label.fontMetrics().horizontalAdvance(label.text()), label.contentsRect().width()) << i;
+        const toolkit::ChangeLabel& label =
+            ui.window().Pic1->ValueLabel(static_cast<DetailLabel>(i));
+        EXPECT_LE(label.fontMetrics().horizontalAdvance(label.text()), label.contentsRect().width())
+            << i;
         if (label.text() == label.Caption()) {
             EXPECT_EQ(label.toolTip(), "") << i;
             continue;
@@ -227,7 +235,8 @@ TEST_F(MainWindowTest, EveryValueFitsOrIsElided) {
     EXPECT_GE(elided, 1);
     // The clipboard gets the whole texts.
     ui.window().CmdCopier->click();
-    EXPECT_NE(ui.services().clipboard.find("Saint-Remy-en-Bouzemont-Saint-Genest-et-Isson"), std::string::npos);
+    EXPECT_NE(ui.services().clipboard.find("Saint-Remy-en-Bouzemont-Saint-Genest-et-Isson"),
+              std::string::npos);
 }
 
 TEST_F(MainWindowTest, EachLineShowsItsOwnCommune) {
@@ -261,11 +270,14 @@ TEST_F(MainWindowTest, BothSearchesShowTheSameCaptions) {
 }
 
 TEST(MainWindowSmallTables, IdenticalLinesShowTheirOwnRecords) {
-    CommuneTables tables{
-        data::ParseTable("62760 THIEVRES\xA7Thi\xE8vres-62\xA7" "62 Pas-de-Calais\r\n"
-                         "62760 THIEVRES\xA7Thi\xE8vres-80\xA7" "80 Somme",
-                         data::kPostalCodeTable),
-        data::ParseTable("THIEVRES$62814\xA7" "62760\r\n", data::kNameTable)};
+    CommuneTables tables{data::ParseTable("62760 THIEVRES\xA7Thi\xE8vres-62\xA7"
+                                          "62 Pas-de-Calais\r\n"
+                                          "62760 THIEVRES\xA7Thi\xE8vres-80\xA7"
+                                          "80 Somme",
+                                          data::kPostalCodeTable),
+                         data::ParseTable("THIEVRES$62814\xA7"
+                                          "62760\r\n",
+                                          data::kNameTable)};
     MainWindowHarness ui(std::move(tables));
     ui.ClickPostalPlaceholder();
     ui.TypePostal("62760");

@@ -2,8 +2,8 @@
 // title bar that the offscreen tests never see: the main window's outer frame is 12240 x 6060
 // twips, centred across and a quarter of the free height from the top; the caption-less
 // start-up window is centred.
-#include <QScreen>
 #include <gtest/gtest.h>
+#include <QScreen>
 
 #include "lookup/ui/toolkit/twips.h"
 #include "lookup/ui/windows/startup_window.h"
@@ -12,7 +12,9 @@
 namespace tarvel::windows {
 namespace {
 
-QString Text(const QRect& r) { return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()); }
+QString Text(const QRect& r) {
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
 
 TEST(PlacementUnderAWindowManager, TheMainWindowsFrameStandsWhereTheWindowSays) {
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under X with a window manager";
@@ -20,7 +22,9 @@ TEST(PlacementUnderAWindowManager, TheMainWindowsFrameStandsWhereTheWindowSays) 
     MainWindow& window = ui.window();
     const QSize screen = QGuiApplication::primaryScreen()->size();
     const QSize outer(toolkit::TwipsToPixels(12240), toolkit::TwipsToPixels(6060));
-    const QRect expected(QPoint((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 4), outer);
+    const QRect expected(
+        QPoint((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 4),
+        outer);
     // The window manager decorates the window some time after it is shown.
     ASSERT_EVENTUALLY(window.windowHandle()->frameMargins().top() > 0, 5000);
     EXPECT_EVENTUALLY(window.frameGeometry() == expected, 5000);
@@ -40,7 +44,8 @@ TEST(PlacementUnderAWindowManager, TheStartupWindowStandsCentredAcrossAboveTheTh
                           toolkit::TwipsToPixels((screen.height() - height) / 3 - 500));
     EXPECT_LE((startup.frameGeometry().topLeft() - expected).manhattanLength(), 2)
         << Text(startup.frameGeometry()).toStdString();
-    EXPECT_EQ(startup.frameGeometry().size(), startup.size()) << "a caption-less window has no frame";
+    EXPECT_EQ(startup.frameGeometry().size(), startup.size())
+        << "a caption-less window has no frame";
 }
 
 }  // namespace

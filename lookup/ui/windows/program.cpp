@@ -9,7 +9,8 @@ constexpr int kInternalErrorNumber = 51;
 
 }  // namespace
 
-void ReportInternalError(Program& program, std::string_view handlerCode, const std::exception& error) {
+void ReportInternalError(Program& program, std::string_view handlerCode,
+                         const std::exception& error) {
     program.services.ShowMessage(std::string(error.what()) + std::string(17, ' ') + "\r\n" +
                                      "Erreur interne " + std::string(handlerCode) + " - " +
                                      std::to_string(kInternalErrorNumber),

@@ -32,6 +32,7 @@ struct Program {
 
 // The internal-error message of a handler that failed: the error's description, 17 spaces,
 // CR LF, "Erreur interne ", the handler's code, " - " and the error number.
-void ReportInternalError(Program& program, std::string_view handlerCode, const std::exception& error);
+void ReportInternalError(Program& program, std::string_view handlerCode,
+                         const std::exception& error);
 
 }  // namespace tarvel::windows

@@ -1,9 +1,9 @@
 // The start of the program: single instance, the hand-over from the start-up window through
 // the invisible loading to the main window, and damaged tables.
-#include <QElapsedTimer>
-#include <QTest>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <QElapsedTimer>
+#include <QTest>
 
 #include "lookup/ui/windows/application.h"
 #include "lookup/ui/windows/startup_window.h"
@@ -22,7 +22,7 @@ int VisibleTopLevelWindows() {
 }
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     StartupTest() {
         test.program.strings = {};
         test.services.resources[{200, "LISTEPARCP"}] = DeliveredTableBytes("LISTEPARCP");
@@ -68,7 +68,8 @@ TEST_F(StartupTest, HandsOverToTheMainWindowOnceBothTablesAreLoaded) {
     EXPECT_EQ(test.program.tables.postal.Count(), test.program.tables.names.Count());
     EXPECT_GT(test.program.tables.postal.Count(), 35000u);
     EXPECT_THAT(test.services.messages, IsEmpty());
-    std::printf("start to main window: %lld ms (fixed waits: 900 ms)\n", static_cast<long long>(elapsed));
+    std::printf("start to main window: %lld ms (fixed waits: 900 ms)\n",
+                static_cast<long long>(elapsed));
     application->Main()->close();
     EXPECT_EQ(test.endedWith, 0);
 }

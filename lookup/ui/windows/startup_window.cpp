@@ -31,7 +31,8 @@ StartupWindow::StartupWindow(Program& program)
     PlaceInTwips(*Fra1, 0, 0, kWidth, kHeight);
     Label1 = new QLabel(QStringLiteral("TARVEL"), Fra1);
     Label1->setAlignment(Qt::AlignCenter);
-    Label1->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255); font-weight: bold; font-size: 28pt;"));
+    Label1->setStyleSheet(
+        QStringLiteral("color: rgb(0, 0, 255); font-weight: bold; font-size: 28pt;"));
     PlaceInTwips(*Label1, 120, 360, kWidth - 240, 900);
     Lbl2 = new QLabel(QStringLiteral("Codes postaux et communes de France"), Fra1);
     Lbl2->setAlignment(Qt::AlignCenter);

@@ -13,20 +13,20 @@ namespace tarvel::windows {
 
 class StartupWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit StartupWindow(Program& program);
 
     // Runs the load; false when the program must end (another instance runs).
     bool Form_Load();
 
-signals:
+  signals:
     // TimFin ticked: the loading window takes over and this window goes.
     void handOver();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void ArmHandOver();
     void TimFin_Timer();
 

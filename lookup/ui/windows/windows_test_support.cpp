@@ -57,9 +57,13 @@ void TypeText(QWidget* box, const QString& text) {
 
 }  // namespace
 
-void MainWindowHarness::TypePostal(const QString& text) { TypeText(window_->TxtCP, text); }
+void MainWindowHarness::TypePostal(const QString& text) {
+    TypeText(window_->TxtCP, text);
+}
 
-void MainWindowHarness::TypeName(const QString& text) { TypeText(window_->TxtCherche, text); }
+void MainWindowHarness::TypeName(const QString& text) {
+    TypeText(window_->TxtCherche, text);
+}
 
 void MainWindowHarness::SelectLine(int row) {
     toolkit::ResultList& list = *window_->LstLaListe;
@@ -75,8 +79,12 @@ std::vector<QString> MainWindowHarness::Lines() {
     return lines;
 }
 
-QString MainWindowHarness::Caption(search::DetailLabel label) { return window_->Pic1->Caption(label); }
+QString MainWindowHarness::Caption(search::DetailLabel label) {
+    return window_->Pic1->Caption(label);
+}
 
-QString MainWindowHarness::Status() { return window_->LblInfo->Caption(); }
+QString MainWindowHarness::Status() {
+    return window_->LblInfo->Caption();
+}
 
 }  // namespace tarvel::windows

@@ -2,10 +2,10 @@
 // tables, and helpers to type, select and read what the windows show.
 #pragma once
 
-#include <QApplication>
-#include <QTest>
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QString>
+#include <QTest>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -17,21 +17,27 @@
 
 // Waits, pumping Qt's events, until the condition holds; a test failure when it never does.
 // (QTRY_VERIFY would only leave the test body, unseen by GoogleTest.)
-#define EXPECT_EVENTUALLY(condition, timeoutMs) \
-    EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) << #condition
-#define ASSERT_EVENTUALLY(condition, timeoutMs) \
-    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) << #condition
+#define EXPECT_EVENTUALLY(condition, timeoutMs)                                           \
+    EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) \
+        << #condition
+#define ASSERT_EVENTUALLY(condition, timeoutMs)                                           \
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) \
+        << #condition
 
 // Readable QString values in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace tarvel::windows {
 
 struct TestProgram {
     platform::RecordingServices services;
     int endedWith = -1;
-    Program program{services, [this](int code) { endedWith = code; },
-                    ProgramStrings{"/opt/tarvel/", "\r\n", "Tarvel", "1.00", ""}, {}};
+    Program program{services,
+                    [this](int code) { endedWith = code; },
+                    ProgramStrings{"/opt/tarvel/", "\r\n", "Tarvel", "1.00", ""},
+                    {}};
 };
 
 // The delivered tables, loaded once per test run and copied for each test.
@@ -41,7 +47,7 @@ std::string DeliveredTableBytes(const char* typeName);
 
 // A shown main window over the given tables.
 class MainWindowHarness {
-public:
+  public:
     explicit MainWindowHarness(CommuneTables tables);
     ~MainWindowHarness();
 
@@ -59,7 +65,7 @@ public:
     QString Caption(search::DetailLabel label);
     QString Status();
 
-private:
+  private:
     TestProgram test_;
     std::unique_ptr<MainWindow> window_;
 };

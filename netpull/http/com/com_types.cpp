@@ -8,13 +8,16 @@
 namespace netpull::com {
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
-    auto* block = static_cast<std::uint8_t*>(std::malloc(sizeof(std::uint32_t) + (length + 1) * sizeof(OLECHAR)));
+    auto* block = static_cast<std::uint8_t*>(
+        std::malloc(sizeof(std::uint32_t) + (length + 1) * sizeof(OLECHAR)));
     if (block == nullptr) return nullptr;
     const std::uint32_t bytes = length * sizeof(OLECHAR);
     std::memcpy(block, &bytes, sizeof bytes);
     auto* characters = reinterpret_cast<OLECHAR*>(block + sizeof(std::uint32_t));
-    if (text != nullptr) std::memcpy(characters, text, bytes);
-    else std::memset(characters, 0, bytes);
+    if (text != nullptr)
+        std::memcpy(characters, text, bytes);
+    else
+        std::memset(characters, 0, bytes);
     characters[length] = 0;
     return characters;
 }
@@ -33,16 +36,20 @@ void SysFreeString(BSTR text) {
 UINT SysStringLen(BSTR text) {
     if (text == nullptr) return 0;
     std::uint32_t bytes = 0;
-    std::memcpy(&bytes, reinterpret_cast<std::uint8_t*>(text) - sizeof(std::uint32_t), sizeof bytes);
+    std::memcpy(&bytes, reinterpret_cast<std::uint8_t*>(text) - sizeof(std::uint32_t),
+                sizeof bytes);
     return bytes / sizeof(OLECHAR);
 }
 
-void VariantInit(VARIANT* value) { std::memset(value, 0, sizeof(VARIANT)); }
+void VariantInit(VARIANT* value) {
+    std::memset(value, 0, sizeof(VARIANT));
+}
 
 HRESULT VariantClear(VARIANT* value) {
     if (value == nullptr) return E_INVALIDARG;
     if (value->vt == VT_BSTR) SysFreeString(value->bstrVal);
-    if ((value->vt == VT_UNKNOWN || value->vt == VT_DISPATCH) && value->punkVal != nullptr) value->punkVal->Release();
+    if ((value->vt == VT_UNKNOWN || value->vt == VT_DISPATCH) && value->punkVal != nullptr)
+        value->punkVal->Release();
     VariantInit(value);
     return S_OK;
 }

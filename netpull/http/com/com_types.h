@@ -29,7 +29,9 @@ struct GUID {
     std::uint16_t Data2;
     std::uint16_t Data3;
     std::uint8_t Data4[8];
-    bool operator==(const GUID& other) const { return std::memcmp(this, &other, sizeof(GUID)) == 0; }
+    bool operator==(const GUID& other) const {
+        return std::memcmp(this, &other, sizeof(GUID)) == 0;
+    }
 };
 static_assert(sizeof(GUID) == 16);
 using IID = GUID;
@@ -59,8 +61,12 @@ inline constexpr HRESULT DISP_E_EXCEPTION = static_cast<HRESULT>(0x80020009);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000E);
 inline constexpr HRESULT DISP_E_NONAMEDARGS = static_cast<HRESULT>(0x80020007);
 
-inline constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-inline constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+inline constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+inline constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 enum : VARTYPE {
     VT_EMPTY = 0,
@@ -73,7 +79,12 @@ enum : VARTYPE {
     VT_BYREF = 0x4000,
 };
 
-enum : WORD { DISPATCH_METHOD = 1, DISPATCH_PROPERTYGET = 2, DISPATCH_PROPERTYPUT = 4, DISPATCH_PROPERTYPUTREF = 8 };
+enum : WORD {
+    DISPATCH_METHOD = 1,
+    DISPATCH_PROPERTYGET = 2,
+    DISPATCH_PROPERTYPUT = 4,
+    DISPATCH_PROPERTYPUTREF = 8
+};
 
 struct IUnknown;
 struct IDispatch;

@@ -21,8 +21,12 @@ HRESULT HttpClassFactory::QueryInterface(REFIID riid, void** object) {
 }
 
 // The class object is static: counting its references would change nothing.
-ULONG HttpClassFactory::AddRef() { return 2; }
-ULONG HttpClassFactory::Release() { return 1; }
+ULONG HttpClassFactory::AddRef() {
+    return 2;
+}
+ULONG HttpClassFactory::Release() {
+    return 1;
+}
 
 HRESULT HttpClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;

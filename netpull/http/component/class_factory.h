@@ -6,7 +6,7 @@
 namespace netpull::component {
 
 class HttpClassFactory final : public com::IClassFactory {
-public:
+  public:
     com::HRESULT QueryInterface(com::REFIID riid, void** object) override;
     com::ULONG AddRef() override;
     com::ULONG Release() override;

@@ -1,20 +1,20 @@
 // A dynamic host of Netpull.ocx: it opens the library by path and uses nothing but the four
 // exports and the COM interfaces, then checks the registry entries, dispatch, events from a
 // real download on loopback, the widget, unloading, and the resources read from the file.
-#include <QApplication>
-#include <QLabel>
-#include <QWidget>
 #include <dlfcn.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <QApplication>
+#include <QLabel>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
-#include <optional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "netpull/http/com/interfaces.h"
 #include "netpull/http/component/guids.h"
@@ -31,20 +31,26 @@ using ::testing::ElementsAre;
 using Export = HRESULT (*)();
 using GetClassObject = HRESULT (*)(const CLSID*, const IID*, void**);
 
-std::u16string U(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-std::string S(BSTR text) { return text == nullptr ? "" : std::string(text, text + SysStringLen(text)); }
+std::u16string U(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+std::string S(BSTR text) {
+    return text == nullptr ? "" : std::string(text, text + SysStringLen(text));
+}
 
 // Pumps both the library's loop (through Qt) and this test's own socket layer.
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    return netpull::testing::PumpUntil([&] {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return condition();
-    }, timeoutMs);
+    return netpull::testing::PumpUntil(
+        [&] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            return condition();
+        },
+        timeoutMs);
 }
 
 // A host's event sink: records each event's dispatch id and arguments.
 class EventSink final : public IDispatch {
-public:
+  public:
     std::vector<std::string> events;
     // When set, the sink rewrites the Error event's by-reference arguments.
     std::optional<std::pair<LONG, std::string>> rewriteError;
@@ -63,14 +69,18 @@ public:
     HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
+    HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                   UINT*) override {
         std::string event = std::to_string(id);
         // Arguments come last first; every one is by reference.
         for (UINT i = params->cArgs; i-- > 0;) {
             const VARIANT& v = params->rgvarg[i];
-            if (v.vt == (VT_I4 | VT_BYREF)) event += " " + std::to_string(*v.plVal);
-            else if (v.vt == (VT_BSTR | VT_BYREF)) event += " '" + S(*v.pbstrVal) + "'";
-            else event += " ?";
+            if (v.vt == (VT_I4 | VT_BYREF))
+                event += " " + std::to_string(*v.plVal);
+            else if (v.vt == (VT_BSTR | VT_BYREF))
+                event += " '" + S(*v.pbstrVal) + "'";
+            else
+                event += " ?";
         }
         if (flags != DISPATCH_METHOD) event += " (not a method call)";
         events.push_back(event);
@@ -85,7 +95,7 @@ public:
 };
 
 class ComHost : public netpull::testing::SocketTest {
-protected:
+  protected:
     void SetUp() override {
         SocketTest::SetUp();
         char pattern[] = "/tmp/netpull-com-XXXXXX";
@@ -110,9 +120,13 @@ protected:
 
     IDispatch* CreateControl() {
         IClassFactory* factory = nullptr;
-        EXPECT_EQ(getClassObject(&CLSID_HTTP, &IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+        EXPECT_EQ(
+            getClassObject(&CLSID_HTTP, &IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+            S_OK);
         IDispatch* control = nullptr;
-        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)), S_OK);
+        EXPECT_EQ(
+            factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)),
+            S_OK);
         factory->Release();
         return control;
     }
@@ -125,17 +139,20 @@ protected:
         arguments[1].vt = VT_VARIANT | VT_BYREF;
         arguments[1].pvarVal = &url;
         DISPPARAMS params{arguments, nullptr, 2, 0};
-        return control->Invoke(DISPID_Download, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        return control->Invoke(DISPID_Download, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
+                               nullptr, nullptr);
     }
 
-    HRESULT InvokeDownload(IDispatch* control, BSTR& url, BSTR& saveAs, EXCEPINFO* exception = nullptr) {
+    HRESULT InvokeDownload(IDispatch* control, BSTR& url, BSTR& saveAs,
+                           EXCEPINFO* exception = nullptr) {
         VARIANT arguments[2];
         arguments[0].vt = VT_BSTR | VT_BYREF;  // last argument first
         arguments[0].pbstrVal = &saveAs;
         arguments[1].vt = VT_BSTR | VT_BYREF;
         arguments[1].pbstrVal = &url;
         DISPPARAMS params{arguments, nullptr, 2, 0};
-        return control->Invoke(DISPID_Download, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, exception, nullptr);
+        return control->Invoke(DISPID_Download, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
+                               exception, nullptr);
     }
 
     std::string folder;
@@ -160,7 +177,8 @@ TEST_F(ComHost, RegistersEveryEntryAndUnregistersThemAll) {
         if (k == keys->end() || !k->second.contains(name)) return "<missing>";
         return std::get<std::string>(k->second.at(name));
     };
-    EXPECT_EQ(value("HKEY_CLASSES_ROOT\\Netpull.HTTP\\CLSID"), "{DAD1CBF0-2D28-4208-8F4F-621BA375EB15}");
+    EXPECT_EQ(value("HKEY_CLASSES_ROOT\\Netpull.HTTP\\CLSID"),
+              "{DAD1CBF0-2D28-4208-8F4F-621BA375EB15}");
     EXPECT_EQ(value(clsid + "\\ProgID"), "Netpull.HTTP");
     EXPECT_EQ(value(clsid + "\\InprocServer32"), path);
     EXPECT_EQ(value(clsid + "\\InprocServer32", "ThreadingModel"), "Apartment");
@@ -169,13 +187,16 @@ TEST_F(ComHost, RegistersEveryEntryAndUnregistersThemAll) {
     EXPECT_EQ(value(clsid + "\\MiscStatus\\1"), "131473");
     EXPECT_EQ(value(clsid + "\\TypeLib"), "{43FE1C03-96DB-459C-9779-E8264BF182D5}");
     EXPECT_EQ(value(clsid + "\\Version"), "1.0");
-    const std::string typelib = "HKEY_CLASSES_ROOT\\TypeLib\\{43FE1C03-96DB-459C-9779-E8264BF182D5}\\1.0";
+    const std::string typelib =
+        "HKEY_CLASSES_ROOT\\TypeLib\\{43FE1C03-96DB-459C-9779-E8264BF182D5}\\1.0";
     EXPECT_EQ(value(typelib), "Netpull");
     EXPECT_EQ(value(typelib + "\\0\\win32"), path);
     EXPECT_EQ(value(typelib + "\\FLAGS"), "2");
-    EXPECT_EQ(value("HKEY_CLASSES_ROOT\\Interface\\{1D8BA6EF-4C2E-4B17-8A5B-E26E396D9961}"), "_HTTP");
-    EXPECT_EQ(value("HKEY_CLASSES_ROOT\\Interface\\{814A05A3-2A5C-402E-A96B-939238AEE801}\\TypeLib"),
-              "{43FE1C03-96DB-459C-9779-E8264BF182D5}");
+    EXPECT_EQ(value("HKEY_CLASSES_ROOT\\Interface\\{1D8BA6EF-4C2E-4B17-8A5B-E26E396D9961}"),
+              "_HTTP");
+    EXPECT_EQ(
+        value("HKEY_CLASSES_ROOT\\Interface\\{814A05A3-2A5C-402E-A96B-939238AEE801}\\TypeLib"),
+        "{43FE1C03-96DB-459C-9779-E8264BF182D5}");
 
     ASSERT_EQ(unregisterServer(), S_OK);
     EXPECT_TRUE(registry::Read()->empty());
@@ -184,7 +205,8 @@ TEST_F(ComHost, RegistersEveryEntryAndUnregistersThemAll) {
 TEST_F(ComHost, UnregistrationLeavesWhatAHostAddedBeside) {
     ASSERT_EQ(registerServer(), S_OK);
     const std::string clsid = "HKEY_CLASSES_ROOT\\CLSID\\{DAD1CBF0-2D28-4208-8F4F-621BA375EB15}";
-    const std::string category = clsid + "\\Implemented Categories\\{40FC6ED4-2438-11CF-A3DB-080036F12502}";
+    const std::string category =
+        clsid + "\\Implemented Categories\\{40FC6ED4-2438-11CF-A3DB-080036F12502}";
     ASSERT_TRUE(registry::Change([&](registry::Keys& keys) {
         keys[category];
         keys[clsid]["HostNote"] = std::string("kept");
@@ -242,7 +264,8 @@ TEST_F(ComHost, DispatchByNameAndId) {
     VARIANT result;
     VariantInit(&result);
     EXCEPINFO exception{};
-    EXPECT_EQ(control->Invoke(DISPID_URL, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, &exception, nullptr),
+    EXPECT_EQ(control->Invoke(DISPID_URL, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result,
+                              &exception, nullptr),
               DISP_E_EXCEPTION);
     EXPECT_EQ(S(exception.bstrDescription), "Object variable or With block variable not set");
     EXPECT_EQ(static_cast<std::uint32_t>(exception.scode), 0x800A005Bu);
@@ -255,11 +278,13 @@ TEST_F(ComHost, DispatchByNameAndId) {
     value.vt = VT_I4;
     DISPID named = -3;  // DISPID_PROPERTYPUT
     DISPPARAMS put{&value, &named, 1, 1};
-    EXPECT_NE(control->Invoke(DISPID_TotalBytes, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
+    EXPECT_NE(control->Invoke(DISPID_TotalBytes, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr,
+                              nullptr, nullptr),
               S_OK);
     put.cNamedArgs = 0;
     put.rgdispidNamedArgs = nullptr;
-    EXPECT_EQ(control->Invoke(DISPID_TotalBytes, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
+    EXPECT_EQ(control->Invoke(DISPID_TotalBytes, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr,
+                              nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
     control->Release();
 }
@@ -267,7 +292,9 @@ TEST_F(ComHost, DispatchByNameAndId) {
 TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
     IDispatch* control = CreateControl();
     IConnectionPointContainer* container = nullptr;
-    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), S_OK);
+    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer,
+                                      reinterpret_cast<void**>(&container)),
+              S_OK);
     IConnectionPoint* point = nullptr;
     ASSERT_EQ(container->FindConnectionPoint(DIID___HTTP, &point), S_OK);
     EventSink sink;
@@ -276,7 +303,8 @@ TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
 
     // The host places the control's widget in a window of its own.
     IQtWidgetControl* placeable = nullptr;
-    ASSERT_EQ(control->QueryInterface(IID_IQtWidgetControl, reinterpret_cast<void**>(&placeable)), S_OK);
+    ASSERT_EQ(control->QueryInterface(IID_IQtWidgetControl, reinterpret_cast<void**>(&placeable)),
+              S_OK);
     void* widget = nullptr;
     ASSERT_EQ(placeable->GetWidget(&widget), S_OK);
     QWidget window;
@@ -308,12 +336,14 @@ TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
     ASSERT_TRUE(PumpUntil([&] { return request.ends_with("\r\n\r\n"); }));
     sink.rewriteError = std::pair{LONG{77}, std::string("rewritten by the host")};
     server.accepted->SendData(Variant(std::string("HTTP/1.1 404 Not Found\r\n\r\n")));
-    ASSERT_TRUE(PumpUntil([&] { return !sink.events.empty() && sink.events.back().starts_with("4"); }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return !sink.events.empty() && sink.events.back().starts_with("4"); }));
     EXPECT_EQ(sink.events.back(), "4 404 'server error'");
     // The display shows what the sink made of the by-reference arguments.
     const auto labels = static_cast<QWidget*>(widget)->findChildren<QLabel*>();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(),
-                            [](QLabel* label) { return label->text() == "77 rewritten by the host"; }));
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
+        return label->text() == "77 rewritten by the host";
+    }));
 
     // A script host's variables: variants by reference holding strings; the URL comes back
     // rewritten through them.
@@ -334,7 +364,9 @@ TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     VARIANT result;
     VariantInit(&result);
-    ASSERT_EQ(control->Invoke(DISPID_URL, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
+    ASSERT_EQ(control->Invoke(DISPID_URL, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result,
+                              nullptr, nullptr),
+              S_OK);
     EXPECT_EQ(result.vt, VT_BSTR);
     EXPECT_EQ(S(result.bstrVal), "HTTP://127.0.0.1:" + port + "/Script.TXT");
     VariantClear(&result);
@@ -352,13 +384,16 @@ TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
 }
 
 TEST(ComLibraryFile, ExportsExactlyFourNames) {
-    FILE* pipe = popen("nm -D --defined-only " NETPULL_OCX " | awk '$2 ~ /^[TtWwDdBbRrVv]$/ {print $3}' | sort", "r");
+    FILE* pipe = popen("nm -D --defined-only " NETPULL_OCX
+                       " | awk '$2 ~ /^[TtWwDdBbRrVv]$/ {print $3}' | sort",
+                       "r");
     ASSERT_NE(pipe, nullptr);
     std::string names;
     char line[256];
     while (fgets(line, sizeof line, pipe) != nullptr) names += line;
     pclose(pipe);
-    EXPECT_EQ(names, "DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer\n");
+    EXPECT_EQ(names,
+              "DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer\n");
 }
 
 TEST(ComLibraryFile, ResourcesReadFromTheFile) {
@@ -367,11 +402,13 @@ TEST(ComLibraryFile, ResourcesReadFromTheFile) {
     const auto parsed = resources::ParseResources(*section);
     ASSERT_TRUE(parsed);
     std::ifstream tlb(NETPULL_TLB, std::ios::binary);
-    const std::string typelib{std::istreambuf_iterator<char>(tlb), std::istreambuf_iterator<char>()};
+    const std::string typelib{std::istreambuf_iterator<char>(tlb),
+                              std::istreambuf_iterator<char>()};
     const resources::Resource* library = resources::FindResource(*parsed, "TYPELIB", 1);
     ASSERT_NE(library, nullptr);
     EXPECT_EQ(library->data, typelib);
-    for (const auto& [name, guid] : {std::pair{"_IID_HTTP", IID__HTTP}, std::pair{"_SRCIID_HTTP", DIID___HTTP}}) {
+    for (const auto& [name, guid] :
+         {std::pair{"_IID_HTTP", IID__HTTP}, std::pair{"_SRCIID_HTTP", DIID___HTTP}}) {
         const resources::Resource* iid = resources::FindResource(*parsed, name, 1);
         ASSERT_NE(iid, nullptr);
         ASSERT_EQ(iid->data.size(), 20u);
@@ -392,8 +429,10 @@ TEST(ComLibraryFile, ResourcesReadFromTheFile) {
     const resources::Resource* version = resources::FindResource(*parsed, "VERSION", 1);
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(version->language, 0x040C);
-    const std::u16string text(reinterpret_cast<const char16_t*>(version->data.data()), version->data.size() / 2);
-    for (const char* expected : {"VS_VERSION_INFO", "040C04B0", "OriginalFilename", "Netpull.ocx", "OLESelfRegister"})
+    const std::u16string text(reinterpret_cast<const char16_t*>(version->data.data()),
+                              version->data.size() / 2);
+    for (const char* expected :
+         {"VS_VERSION_INFO", "040C04B0", "OriginalFilename", "Netpull.ocx", "OLESelfRegister"})
         EXPECT_NE(text.find(U(expected)), std::u16string::npos) << expected;
     std::uint16_t length = 0;
     std::memcpy(&length, version->data.data(), 2);

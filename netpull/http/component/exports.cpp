@@ -19,7 +19,8 @@ namespace {
 // The path of this library file, as registration records it.
 std::string LibraryPath() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&LibraryPath), &info) == 0 || info.dli_fname == nullptr) return {};
+    if (dladdr(reinterpret_cast<void*>(&LibraryPath), &info) == 0 || info.dli_fname == nullptr)
+        return {};
     char resolved[PATH_MAX];
     return realpath(info.dli_fname, resolved) != nullptr ? resolved : info.dli_fname;
 }
@@ -28,7 +29,9 @@ std::string LibraryPath() {
 
 extern "C" {
 
-HRESULT DllCanUnloadNow() { return component::CanUnload() ? S_OK : S_FALSE; }
+HRESULT DllCanUnloadNow() {
+    return component::CanUnload() ? S_OK : S_FALSE;
+}
 
 HRESULT DllGetClassObject(const CLSID* rclsid, const IID* riid, void** ppv) {
     if (rclsid == nullptr || riid == nullptr || ppv == nullptr) return E_POINTER;
@@ -43,6 +46,8 @@ HRESULT DllRegisterServer() {
     return component::Register(path) ? S_OK : SELFREG_E_CLASS;
 }
 
-HRESULT DllUnregisterServer() { return component::Unregister() ? S_OK : SELFREG_E_CLASS; }
+HRESULT DllUnregisterServer() {
+    return component::Unregister() ? S_OK : SELFREG_E_CLASS;
+}
 
 }  // extern "C"

@@ -16,7 +16,9 @@ using namespace com;
 
 constexpr HRESULT DISP_E_UNKNOWNINTERFACE = static_cast<HRESULT>(0x80020001);
 // Errors a Visual Basic host knows, as automation error codes.
-constexpr SCODE VbError(int number) { return static_cast<SCODE>(0x800A0000u | static_cast<unsigned>(number)); }
+constexpr SCODE VbError(int number) {
+    return static_cast<SCODE>(0x800A0000u | static_cast<unsigned>(number));
+}
 
 struct Member {
     const char* name;
@@ -31,7 +33,8 @@ constexpr std::array<Member, 6> kMembers = {{{"URL", DISPID_URL},
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -79,8 +82,12 @@ HRESULT EventConnectionPoint::QueryInterface(REFIID riid, void** object) {
 }
 
 // The connection point lives and dies with its control object.
-ULONG EventConnectionPoint::AddRef() { return static_cast<I_HTTP&>(owner_).AddRef(); }
-ULONG EventConnectionPoint::Release() { return static_cast<I_HTTP&>(owner_).Release(); }
+ULONG EventConnectionPoint::AddRef() {
+    return static_cast<I_HTTP&>(owner_).AddRef();
+}
+ULONG EventConnectionPoint::Release() {
+    return static_cast<I_HTTP&>(owner_).Release();
+}
 
 HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) {
     if (iid == nullptr) return E_POINTER;
@@ -90,7 +97,8 @@ HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) {
 
 HRESULT EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
     if (container == nullptr) return E_POINTER;
-    return owner_.QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container));
+    return owner_.QueryInterface(IID_IConnectionPointContainer,
+                                 reinterpret_cast<void**>(container));
 }
 
 HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
@@ -192,7 +200,9 @@ HRESULT HttpObject::QueryInterface(REFIID riid, void** object) {
     return S_OK;
 }
 
-ULONG HttpObject::AddRef() { return ++references_; }
+ULONG HttpObject::AddRef() {
+    return ++references_;
+}
 
 ULONG HttpObject::Release() {
     const ULONG left = --references_;
@@ -217,34 +227,38 @@ HRESULT HttpObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID
     std::fill(ids, ids + count, -1);
     const std::u16string wide(names[0]);
     const std::string name = QString::fromStdU16String(wide).toStdString();
-    const auto found = std::find_if(kMembers.begin(), kMembers.end(),
-                                    [&](const Member& m) { return SameNameIgnoringCase(m.name, name); });
+    const auto found = std::find_if(kMembers.begin(), kMembers.end(), [&](const Member& m) {
+        return SameNameIgnoringCase(m.name, name);
+    });
     if (found == kMembers.end()) return DISP_E_UNKNOWNNAME;
     ids[0] = found->id;
     return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
 }
 
-HRESULT HttpObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                           EXCEPINFO* exception, UINT* argumentError) {
+HRESULT HttpObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                           VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
     if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (params == nullptr) return E_INVALIDARG;
     if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
     if (argumentError != nullptr) *argumentError = 0;
     AddRef();
-    const HRESULT hr = member == DISPID_Download ? InvokeDownload(flags, params, exception)
-                                                 : InvokeProperty(member, flags, params, result, exception);
+    const HRESULT hr = member == DISPID_Download
+                           ? InvokeDownload(flags, params, exception)
+                           : InvokeProperty(member, flags, params, result, exception);
     Release();
     return hr;
 }
 
 namespace {
 
-HRESULT Exception(EXCEPINFO* exception, int number, const std::string& source, const std::string& description) {
+HRESULT Exception(EXCEPINFO* exception, int number, const std::string& source,
+                  const std::string& description) {
     if (exception != nullptr) {
         *exception = EXCEPINFO{};
         exception->bstrSource = ToBstr(source);
         exception->bstrDescription = ToBstr(description);
-        exception->scode = number >= 0 && number < 0x10000 ? VbError(number) : static_cast<SCODE>(number);
+        exception->scode =
+            number >= 0 && number < 0x10000 ? VbError(number) : static_cast<SCODE>(number);
     }
     return DISP_E_EXCEPTION;
 }
@@ -253,9 +267,11 @@ HRESULT Exception(EXCEPINFO* exception, int number, const std::string& source, c
 
 HRESULT HttpObject::InvokeProperty(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO* exception) {
-    const bool known = std::any_of(kMembers.begin(), kMembers.end(), [&](const Member& m) { return m.id == member; });
+    const bool known = std::any_of(kMembers.begin(), kMembers.end(),
+                                   [&](const Member& m) { return m.id == member; });
     // The properties have no put.
-    if (!known || (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) == 0) return DISP_E_MEMBERNOTFOUND;
+    if (!known || (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) == 0)
+        return DISP_E_MEMBERNOTFOUND;
     if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
     VARIANT value;
     VariantInit(&value);
@@ -270,8 +286,10 @@ HRESULT HttpObject::InvokeProperty(DISPID member, WORD flags, DISPPARAMS* params
                                              : get_DownloadedBytes(&value.lVal);
     }
     if (FAILED(hr)) return Exception(exception, lastErrorNumber_, lastErrorSource_, lastError_);
-    if (result != nullptr) *result = value;
-    else VariantClear(&value);
+    if (result != nullptr)
+        *result = value;
+    else
+        VariantClear(&value);
     return S_OK;
 }
 
@@ -290,7 +308,8 @@ HRESULT HttpObject::InvokeDownload(WORD flags, DISPPARAMS* params, EXCEPINFO* ex
 namespace {
 
 template <typename Read>
-HRESULT Property(QPointer<http::HTTP>& control, Read read, std::string& error, int& number, std::string& source) {
+HRESULT Property(QPointer<http::HTTP>& control, Read read, std::string& error, int& number,
+                 std::string& source) {
     if (!control) return E_FAIL;
     try {
         read(*control);
@@ -307,32 +326,37 @@ HRESULT Property(QPointer<http::HTTP>& control, Read read, std::string& error, i
 
 HRESULT HttpObject::get_URL(BSTR* value) {
     if (value == nullptr) return E_POINTER;
-    return Property(control_, [&](http::HTTP& c) { *value = ToBstr(c.URL()); }, lastError_, lastErrorNumber_,
-                    lastErrorSource_);
+    return Property(
+        control_, [&](http::HTTP& c) { *value = ToBstr(c.URL()); }, lastError_, lastErrorNumber_,
+        lastErrorSource_);
 }
 
 HRESULT HttpObject::get_SaveAs(BSTR* value) {
     if (value == nullptr) return E_POINTER;
-    return Property(control_, [&](http::HTTP& c) { *value = ToBstr(c.SaveAs()); }, lastError_, lastErrorNumber_,
-                    lastErrorSource_);
+    return Property(
+        control_, [&](http::HTTP& c) { *value = ToBstr(c.SaveAs()); }, lastError_, lastErrorNumber_,
+        lastErrorSource_);
 }
 
 HRESULT HttpObject::get_BytesPerSecond(LONG* value) {
     if (value == nullptr) return E_POINTER;
-    return Property(control_, [&](http::HTTP& c) { *value = c.BytesPerSecond(); }, lastError_, lastErrorNumber_,
-                    lastErrorSource_);
+    return Property(
+        control_, [&](http::HTTP& c) { *value = c.BytesPerSecond(); }, lastError_, lastErrorNumber_,
+        lastErrorSource_);
 }
 
 HRESULT HttpObject::get_TotalBytes(LONG* value) {
     if (value == nullptr) return E_POINTER;
-    return Property(control_, [&](http::HTTP& c) { *value = c.TotalBytes(); }, lastError_, lastErrorNumber_,
-                    lastErrorSource_);
+    return Property(
+        control_, [&](http::HTTP& c) { *value = c.TotalBytes(); }, lastError_, lastErrorNumber_,
+        lastErrorSource_);
 }
 
 HRESULT HttpObject::get_DownloadedBytes(LONG* value) {
     if (value == nullptr) return E_POINTER;
-    return Property(control_, [&](http::HTTP& c) { *value = c.DownloadedBytes(); }, lastError_, lastErrorNumber_,
-                    lastErrorSource_);
+    return Property(
+        control_, [&](http::HTTP& c) { *value = c.DownloadedBytes(); }, lastError_,
+        lastErrorNumber_, lastErrorSource_);
 }
 
 // Rewrites the caller's URL in place, as the control does.
@@ -340,8 +364,9 @@ HRESULT HttpObject::Download(BSTR* URL, BSTR* SaveAs) {
     if (URL == nullptr || SaveAs == nullptr) return E_POINTER;
     std::string url = ToUtf8(*URL);
     std::string saveAs = ToUtf8(*SaveAs);
-    const HRESULT hr = Property(control_, [&](http::HTTP& c) { c.Download(url, saveAs); }, lastError_,
-                                lastErrorNumber_, lastErrorSource_);
+    const HRESULT hr = Property(
+        control_, [&](http::HTTP& c) { c.Download(url, saveAs); }, lastError_, lastErrorNumber_,
+        lastErrorSource_);
     SysFreeString(*URL);
     *URL = ToBstr(url);
     return hr;

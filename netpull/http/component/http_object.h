@@ -17,7 +17,7 @@ class HttpObject;
 
 // The connection point of __HTTP: the hosts' sinks, called through IDispatch::Invoke.
 class EventConnectionPoint final : public com::IConnectionPoint {
-public:
+  public:
     explicit EventConnectionPoint(HttpObject& owner) : owner_(owner) {}
     ~EventConnectionPoint();
 
@@ -33,14 +33,16 @@ public:
     // Calls every sink with the event's dispatch id and by-reference arguments, last first.
     void Fire(com::DISPID event, std::vector<com::VARIANT> arguments);
 
-private:
+  private:
     HttpObject& owner_;
     std::map<com::DWORD, com::IDispatch*> sinks_;
     com::DWORD nextCookie_ = 1;
 };
 
-class HttpObject final : public I_HTTP, public com::IConnectionPointContainer, public IQtWidgetControl {
-public:
+class HttpObject final : public I_HTTP,
+                         public com::IConnectionPointContainer,
+                         public IQtWidgetControl {
+  public:
     HttpObject();
     ~HttpObject();
 
@@ -50,8 +52,8 @@ public:
 
     com::HRESULT GetTypeInfoCount(com::UINT* count) override;
     com::HRESULT GetTypeInfo(com::UINT index, com::LCID lcid, com::ITypeInfo** info) override;
-    com::HRESULT GetIDsOfNames(com::REFIID riid, com::LPOLESTR* names, com::UINT count, com::LCID lcid,
-                               com::DISPID* ids) override;
+    com::HRESULT GetIDsOfNames(com::REFIID riid, com::LPOLESTR* names, com::UINT count,
+                               com::LCID lcid, com::DISPID* ids) override;
     com::HRESULT Invoke(com::DISPID member, com::REFIID riid, com::LCID lcid, com::WORD flags,
                         com::DISPPARAMS* params, com::VARIANT* result, com::EXCEPINFO* exception,
                         com::UINT* argumentError) override;
@@ -68,10 +70,11 @@ public:
 
     com::HRESULT GetWidget(void** widget) override;
 
-private:
-    com::HRESULT InvokeProperty(com::DISPID member, com::WORD flags, com::DISPPARAMS* params, com::VARIANT* result,
+  private:
+    com::HRESULT InvokeProperty(com::DISPID member, com::WORD flags, com::DISPPARAMS* params,
+                                com::VARIANT* result, com::EXCEPINFO* exception);
+    com::HRESULT InvokeDownload(com::WORD flags, com::DISPPARAMS* params,
                                 com::EXCEPINFO* exception);
-    com::HRESULT InvokeDownload(com::WORD flags, com::DISPPARAMS* params, com::EXCEPINFO* exception);
     void ConnectEvents();
 
     com::ULONG references_ = 1;

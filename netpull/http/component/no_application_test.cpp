@@ -15,10 +15,12 @@ using GetClassObject = HRESULT (*)(const CLSID*, const IID*, void**);
 TEST(ComWithoutApplication, CreatingTheControlFailsWithoutAborting) {
     void* library = dlopen(NETPULL_OCX, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
-    const auto getClassObject = reinterpret_cast<GetClassObject>(dlsym(library, "DllGetClassObject"));
+    const auto getClassObject =
+        reinterpret_cast<GetClassObject>(dlsym(library, "DllGetClassObject"));
     ASSERT_NE(getClassObject, nullptr);
     IClassFactory* factory = nullptr;
-    ASSERT_EQ(getClassObject(&CLSID_HTTP, &IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    ASSERT_EQ(getClassObject(&CLSID_HTTP, &IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
     void* control = reinterpret_cast<void*>(1);
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, &control), E_UNEXPECTED);
     EXPECT_EQ(control, nullptr);

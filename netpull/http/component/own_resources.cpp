@@ -9,7 +9,8 @@ namespace netpull::component {
 
 std::optional<std::vector<resources::Resource>> OwnResources() {
     return resources::ParseResources(
-        std::string_view(__start_netpull_rsrc, static_cast<std::size_t>(__stop_netpull_rsrc - __start_netpull_rsrc)));
+        std::string_view(__start_netpull_rsrc,
+                         static_cast<std::size_t>(__stop_netpull_rsrc - __start_netpull_rsrc)));
 }
 
 }  // namespace netpull::component

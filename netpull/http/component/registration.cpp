@@ -16,9 +16,12 @@ constexpr std::uint32_t kMiscStatus = 131473;
 constexpr com::GUID kPSOAInterface{0x00020424, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr com::GUID kPSDispatch{0x00020420, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-std::string Key(const std::string& path) { return kRoot + path; }
+std::string Key(const std::string& path) {
+    return kRoot + path;
+}
 
-void AddInterface(registry::Keys& keys, const com::GUID& iid, const char* name, const com::GUID& proxy) {
+void AddInterface(registry::Keys& keys, const com::GUID& iid, const char* name,
+                  const com::GUID& proxy) {
     const std::string base = Key("Interface\\" + GuidText(iid));
     keys[base][""] = std::string(name);
     keys[base + "\\ProxyStubClsid"][""] = GuidText(proxy);
@@ -36,8 +39,9 @@ bool HasSubkey(const registry::Keys& keys, const std::string& key) {
 
 std::string GuidText(const com::GUID& g) {
     char text[40];
-    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2, g.Data3,
-                  g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1,
+                  g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4],
+                  g.Data4[5], g.Data4[6], g.Data4[7]);
     return text;
 }
 
@@ -69,7 +73,8 @@ registry::Keys RegistrationEntries(const std::string& libraryPath) {
 bool Register(const std::string& libraryPath) {
     // The type library is registered from the library's own resources: it must be there.
     const auto own = OwnResources();
-    const resources::Resource* typelib = own ? resources::FindResource(*own, "TYPELIB", 1) : nullptr;
+    const resources::Resource* typelib =
+        own ? resources::FindResource(*own, "TYPELIB", 1) : nullptr;
     if (typelib == nullptr || !typelib->data.starts_with("MSFT")) return false;
     const registry::Keys entries = RegistrationEntries(libraryPath);
     return registry::Change([&](registry::Keys& keys) {

@@ -11,7 +11,7 @@ namespace netpull::registry {
 namespace {
 
 class RegistryFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/netpull-registry-XXXXXX";
         folder_ = mkdtemp(pattern);

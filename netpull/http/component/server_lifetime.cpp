@@ -11,11 +11,19 @@ int serverLocks = 0;
 
 }  // namespace
 
-void ObjectCreated() { ++liveObjects; }
-void ObjectDestroyed() { --liveObjects; }
-void ServerLocked(bool lock) { serverLocks += lock ? 1 : (serverLocks > 0 ? -1 : 0); }
+void ObjectCreated() {
+    ++liveObjects;
+}
+void ObjectDestroyed() {
+    --liveObjects;
+}
+void ServerLocked(bool lock) {
+    serverLocks += lock ? 1 : (serverLocks > 0 ? -1 : 0);
+}
 // Widgets the library made may outlive their objects until deferred deletion runs: the
 // library stays while any is left.
-bool CanUnload() { return liveObjects == 0 && serverLocks == 0 && http::HTTP::LiveControls() == 0; }
+bool CanUnload() {
+    return liveObjects == 0 && serverLocks == 0 && http::HTTP::LiveControls() == 0;
+}
 
 }  // namespace netpull::component

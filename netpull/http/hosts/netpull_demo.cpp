@@ -31,14 +31,17 @@ int main(int argc, char* argv[]) {
 
     QObject::connect(control, &netpull::http::HTTP::FoundServer, log,
                      [log] { log->appendPlainText(QStringLiteral("FoundServer")); });
-    QObject::connect(control, &netpull::http::HTTP::Progress, log, [log](qint32 bytes, qint32 ofBytes) {
-        log->appendPlainText(QStringLiteral("Progress %1 of %2").arg(bytes).arg(ofBytes));
-    });
+    QObject::connect(
+        control, &netpull::http::HTTP::Progress, log, [log](qint32 bytes, qint32 ofBytes) {
+            log->appendPlainText(QStringLiteral("Progress %1 of %2").arg(bytes).arg(ofBytes));
+        });
     QObject::connect(control, &netpull::http::HTTP::Downloaded, log,
                      [log] { log->appendPlainText(QStringLiteral("Downloaded")); });
-    QObject::connect(control, &netpull::http::HTTP::Error, log, [log](qint32 number, const QString& description) {
-        log->appendPlainText(QStringLiteral("Error %1 %2").arg(number).arg(description));
-    });
+    QObject::connect(
+        control, &netpull::http::HTTP::Error, log,
+        [log](qint32 number, const QString& description) {
+            log->appendPlainText(QStringLiteral("Error %1 %2").arg(number).arg(description));
+        });
     QObject::connect(download, &QPushButton::clicked, control, [=] {
         std::string target = url->text().toStdString();
         std::string file = saveAs->text().toStdString();

@@ -28,9 +28,12 @@ std::optional<std::string> Unquote(const std::string& line, std::size_t& at) {
     if (at >= line.size() || line[at] != '"') return std::nullopt;
     std::string text;
     for (++at; at < line.size(); ++at) {
-        if (line[at] == '\\' && at + 1 < line.size()) text += line[++at];
-        else if (line[at] == '"') return ++at, text;
-        else text += line[at];
+        if (line[at] == '\\' && at + 1 < line.size())
+            text += line[++at];
+        else if (line[at] == '"')
+            return ++at, text;
+        else
+            text += line[at];
     }
     return std::nullopt;
 }
@@ -50,8 +53,9 @@ std::optional<Value> ParseValue(const std::string& text) {
 
 // A lock on a file beside the registry, held for one transaction.
 class FileLock {
-public:
-    explicit FileLock(const std::string& path) : descriptor_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+  public:
+    explicit FileLock(const std::string& path)
+        : descriptor_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
         if (descriptor_ >= 0) ::flock(descriptor_, LOCK_EX);
     }
     ~FileLock() {
@@ -59,7 +63,7 @@ public:
     }
     bool Held() const { return descriptor_ >= 0; }
 
-private:
+  private:
     int descriptor_;
 };
 
@@ -73,10 +77,12 @@ std::optional<Keys> ReadFile(const std::string& path) {
 
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
     const std::string temporary = path + ".new";
-    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int descriptor =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (descriptor < 0) return false;
-    const bool written = ::write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-                         ::fsync(descriptor) == 0;
+    const bool written =
+        ::write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
+        ::fsync(descriptor) == 0;
     ::close(descriptor);
     return written && std::rename(temporary.c_str(), path.c_str()) == 0;
 }
@@ -86,8 +92,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
 std::string RegistryPath() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
-    const std::string folder = config != nullptr && *config != '\0' ? std::string(config)
-                                                                     : std::string(home != nullptr ? home : "/tmp") + "/.config";
+    const std::string folder = config != nullptr && *config != '\0'
+                                   ? std::string(config)
+                                   : std::string(home != nullptr ? home : "/tmp") + "/.config";
     return folder + "/netpull/registry";
 }
 
@@ -114,7 +121,8 @@ std::optional<Keys> Parse(const std::string& text) {
     Keys keys;
     std::istringstream lines(text);
     std::string line;
-    if (!std::getline(lines, line) || line != "Netpull registry 1") return text.empty() ? std::optional(keys) : std::nullopt;
+    if (!std::getline(lines, line) || line != "Netpull registry 1")
+        return text.empty() ? std::optional(keys) : std::nullopt;
     std::map<std::string, Value>* current = nullptr;
     while (std::getline(lines, line)) {
         if (line.empty()) continue;
@@ -161,7 +169,8 @@ bool Change(const std::function<void(Keys&)>& change) {
 void DeleteTree(Keys& keys, const std::string& key) {
     keys.erase(key);
     const std::string below = key + "\\";
-    for (auto it = keys.lower_bound(below); it != keys.end() && it->first.starts_with(below);) it = keys.erase(it);
+    for (auto it = keys.lower_bound(below); it != keys.end() && it->first.starts_with(below);)
+        it = keys.erase(it);
 }
 
 }  // namespace netpull::registry

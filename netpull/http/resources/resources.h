@@ -23,7 +23,8 @@ inline constexpr std::string_view kSectionName = "netpull_rsrc";
 // Refuses anything malformed: a bad magic, an entry or data past the blob's end.
 std::optional<std::vector<Resource>> ParseResources(std::string_view blob);
 
-const Resource* FindResource(const std::vector<Resource>& resources, std::string_view type, std::uint32_t id);
+const Resource* FindResource(const std::vector<Resource>& resources, std::string_view type,
+                             std::uint32_t id);
 
 // The section's bytes in an ELF file, read without loading it.
 std::optional<std::string> ReadResourceSection(const std::string& path);

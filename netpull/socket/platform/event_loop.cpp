@@ -21,8 +21,8 @@ namespace {
 void MessagePosted();
 
 struct Watch {
-    short events;         // what poll watches
-    short inEpoll = 0;    // what the epoll set holds for it
+    short events;       // what poll watches
+    short inEpoll = 0;  // what the epoll set holds for it
     std::shared_ptr<ReadyCallback> callback;
 };
 
@@ -65,7 +65,8 @@ struct Loop {
     void SetWake(bool on) {
         if (on == wakeSignalled) return;
         std::uint64_t value = 1;
-        [[maybe_unused]] const auto done = on ? write(wake, &value, sizeof value) : read(wake, &value, sizeof value);
+        [[maybe_unused]] const auto done =
+            on ? write(wake, &value, sizeof value) : read(wake, &value, sizeof value);
         wakeSignalled = on;
     }
     void SyncEpoll(int descriptor, Watch& watch);
@@ -128,7 +129,8 @@ void PollWatches() {
     Loop& loop = TheLoop();
     std::vector<pollfd> set;
     set.reserve(loop.watches.size());
-    for (const auto& [descriptor, watch] : loop.watches) set.push_back({descriptor, watch.events, 0});
+    for (const auto& [descriptor, watch] : loop.watches)
+        set.push_back({descriptor, watch.events, 0});
     if (set.empty() || poll(set.data(), set.size(), 0) <= 0) return;
     RunReadyCallbacks(set);
 }
@@ -150,7 +152,10 @@ void WatchDescriptor(int descriptor, short events, ReadyCallback callback) {
     Loop& loop = TheLoop();
     auto found = loop.watches.find(descriptor);
     if (found == loop.watches.end())
-        found = loop.watches.emplace(descriptor, Watch{0, 0, std::make_shared<ReadyCallback>(std::move(callback))}).first;
+        found = loop.watches
+                    .emplace(descriptor,
+                             Watch{0, 0, std::make_shared<ReadyCallback>(std::move(callback))})
+                    .first;
     found->second.events = events;
     if (loop.pumpDepth == 0) loop.SyncEpoll(descriptor, found->second);
 }
@@ -163,7 +168,9 @@ void UnwatchDescriptor(int descriptor) {
     loop.watches.erase(found);
 }
 
-void SetTimerWork(std::function<void()> work) { TheLoop().timerWork = std::move(work); }
+void SetTimerWork(std::function<void()> work) {
+    TheLoop().timerWork = std::move(work);
+}
 
 // The loop's timer descriptor fires at the earliest of the timer work's wake-up and the timers.
 void RearmTimerDescriptor() {
@@ -173,7 +180,8 @@ void RearmTimerDescriptor() {
         if (!due || timer.due < *due) due = timer.due;
     itimerspec spec{};
     if (due) {
-        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(*due - Clock::now()).count();
+        const auto wait =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(*due - Clock::now()).count();
         // A zero value would disarm the timer: wake after at least one microsecond.
         const long total = std::max<long>(static_cast<long>(wait), 1000L);
         spec.it_value.tv_sec = total / 1000000000L;
@@ -186,8 +194,10 @@ void RearmTimerDescriptor() {
 
 void ArmTimer(int milliseconds) {
     Loop& loop = TheLoop();
-    if (milliseconds >= 0) loop.timerWorkDue = Clock::now() + std::chrono::milliseconds(milliseconds);
-    else loop.timerWorkDue.reset();
+    if (milliseconds >= 0)
+        loop.timerWorkDue = Clock::now() + std::chrono::milliseconds(milliseconds);
+    else
+        loop.timerWorkDue.reset();
     RearmTimerDescriptor();
 }
 
@@ -211,7 +221,8 @@ namespace {
 
 std::uint32_t TickCount() {
     const auto now = Clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 // Runs the timers that are due and re-arms the timer descriptor after them.
@@ -245,8 +256,10 @@ void Pump(const std::vector<pollfd>* ready) {
         std::uint64_t expirations = 0;
         [[maybe_unused]] const auto read = ::read(loop.timer, &expirations, sizeof expirations);
     }
-    if (ready != nullptr) RunReadyCallbacks(*ready);
-    else PollWatches();
+    if (ready != nullptr)
+        RunReadyCallbacks(*ready);
+    else
+        PollWatches();
     if (loop.timerWork) {
         const std::function<void()> work = loop.timerWork;
         work();
@@ -261,7 +274,9 @@ void Pump(const std::vector<pollfd>* ready) {
 
 }  // namespace
 
-void PumpOnce() { Pump(nullptr); }
+void PumpOnce() {
+    Pump(nullptr);
+}
 
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
     Loop& loop = TheLoop();
@@ -269,7 +284,8 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD millisec
     // queue itself and bring the mirror up to date before waiting.
     if (HasPendingMessages()) return WAIT_OBJECT_0 + count;
     SyncAllEpoll();
-    int timeout = milliseconds == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(milliseconds, 0x7FFFFFFF));
+    int timeout =
+        milliseconds == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(milliseconds, 0x7FFFFFFF));
     // A host's own input does not come through this loop: wake often enough to serve it.
     constexpr int kHostInputWait = 20;
     if (loop.hostPump && (timeout < 0 || timeout > kHostInputWait)) timeout = kHostInputWait;
@@ -293,14 +309,19 @@ void WaitAndPump(int timeoutMs) {
         const int descriptor = events[static_cast<std::size_t>(i)].data.fd;
         const auto found = loop.watches.find(descriptor);
         if (found == loop.watches.end()) continue;
-        ready.push_back({descriptor, found->second.events, PollEvents(events[static_cast<std::size_t>(i)].events)});
+        ready.push_back({descriptor, found->second.events,
+                         PollEvents(events[static_cast<std::size_t>(i)].events)});
     }
     Pump(&ready);
 }
 
-int LoopDescriptor() { return TheLoop().epoll; }
+int LoopDescriptor() {
+    return TheLoop().epoll;
+}
 
-void SetHostPump(std::function<void()> pump) { TheLoop().hostPump = std::move(pump); }
+void SetHostPump(std::function<void()> pump) {
+    TheLoop().hostPump = std::move(pump);
+}
 
 void HostPump() {
     Loop& loop = TheLoop();

@@ -4,8 +4,8 @@
 // work and then calls PumpOnce; the pump used by blocking waits can be replaced by the host.
 #pragma once
 
-#include <functional>
 #include <poll.h>
+#include <functional>
 
 namespace netpull::platform {
 

@@ -16,7 +16,9 @@ struct Message {
     LPARAM lParam;
 };
 
-LRESULT StaticWindowProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+LRESULT StaticWindowProc(HWND, UINT, WPARAM, LPARAM) {
+    return 0;
+}
 
 struct Queue {
     std::map<std::string, UINT, std::less<>> registered;
@@ -35,7 +37,8 @@ Queue& TheQueue() {
 
 UINT RegisterWindowMessageA(std::string_view name) {
     Queue& q = TheQueue();
-    if (const auto found = q.registered.find(name); found != q.registered.end()) return found->second;
+    if (const auto found = q.registered.find(name); found != q.registered.end())
+        return found->second;
     const UINT number = 0xC000 + static_cast<UINT>(q.registered.size());
     q.registered.emplace(std::string(name), number);
     return number;
@@ -49,9 +52,13 @@ HWND CreateWindowExA(std::string_view className, std::string_view) {
     return window;
 }
 
-bool DestroyWindow(HWND window) { return TheQueue().windows.erase(window) == 1; }
+bool DestroyWindow(HWND window) {
+    return TheQueue().windows.erase(window) == 1;
+}
 
-bool IsWindow(HWND window) { return TheQueue().windows.contains(window); }
+bool IsWindow(HWND window) {
+    return TheQueue().windows.contains(window);
+}
 
 WNDPROC SetWindowProcedure(HWND window, WNDPROC procedure) {
     const auto found = TheQueue().windows.find(window);
@@ -61,7 +68,8 @@ WNDPROC SetWindowProcedure(HWND window, WNDPROC procedure) {
     return previous;
 }
 
-LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
+                        LPARAM lParam) {
     return procedure != nullptr ? procedure(window, message, wParam, lParam) : 0;
 }
 
@@ -86,8 +94,12 @@ void DispatchPendingMessages() {
     }
 }
 
-bool HasPendingMessages() { return !TheQueue().pending.empty(); }
+bool HasPendingMessages() {
+    return !TheQueue().pending.empty();
+}
 
-void SetPostObserver(void (*observer)()) { TheQueue().postObserver = observer; }
+void SetPostObserver(void (*observer)()) {
+    TheQueue().postObserver = observer;
+}
 
 }  // namespace netpull::platform

@@ -37,8 +37,8 @@ BOOL KillTimer(HWND window, UINT_PTR idEvent);
 
 // Waits until a message or a network event is there for the thread or the time runs out;
 // WAIT_OBJECT_0 + count when input is there, WAIT_TIMEOUT otherwise. Only count 0 is known here.
-DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
-                                DWORD wakeMask);
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                DWORD milliseconds, DWORD wakeMask);
 
 // Called whenever a message is posted to an empty queue, so that the loop can wake its host.
 void SetPostObserver(void (*observer)());

@@ -41,7 +41,8 @@ void ProcessTimeouts();
 void ArmForTimeouts() {
     Resolver& r = TheResolver();
     timeval wait{};
-    if (r.channel == nullptr || ares_timeout(r.channel, nullptr, &wait) == nullptr) return ArmTimer(-1);
+    if (r.channel == nullptr || ares_timeout(r.channel, nullptr, &wait) == nullptr)
+        return ArmTimer(-1);
     ArmTimer(static_cast<int>(wait.tv_sec * 1000 + wait.tv_usec / 1000));
 }
 
@@ -58,7 +59,8 @@ void SocketState(void*, ares_socket_t socket, int readable, int writable) {
     WatchDescriptor(socket, events, [](int descriptor, short revents) {
         Resolver& r = TheResolver();
         if (r.channel == nullptr) return;
-        ares_process_fd(r.channel, (revents & (POLLIN | POLLERR | POLLHUP)) ? descriptor : ARES_SOCKET_BAD,
+        ares_process_fd(r.channel,
+                        (revents & (POLLIN | POLLERR | POLLHUP)) ? descriptor : ARES_SOCKET_BAD,
                         (revents & POLLOUT) ? descriptor : ARES_SOCKET_BAD);
         ArmForTimeouts();
     });
@@ -66,15 +68,21 @@ void SocketState(void*, ares_socket_t socket, int readable, int writable) {
 
 int WsaErrorOfStatus(int status) {
     switch (status) {
-        case ARES_SUCCESS: return 0;
-        case ARES_ENODATA: return WSANO_DATA;
-        case ARES_ESERVFAIL: return WSATRY_AGAIN;
+        case ARES_SUCCESS:
+            return 0;
+        case ARES_ENODATA:
+            return WSANO_DATA;
+        case ARES_ESERVFAIL:
+            return WSATRY_AGAIN;
         // No name server answered in time: the answer may come another time.
-        case ARES_ETIMEOUT: return WSATRY_AGAIN;
+        case ARES_ETIMEOUT:
+            return WSATRY_AGAIN;
         case ARES_ENOTFOUND:
         case ARES_ECONNREFUSED:
-        case ARES_EBADNAME: return WSAHOST_NOT_FOUND;
-        default: return WSANO_RECOVERY;
+        case ARES_EBADNAME:
+            return WSAHOST_NOT_FOUND;
+        default:
+            return WSANO_RECOVERY;
     }
 }
 
@@ -108,7 +116,8 @@ void Resolved(void* argument, int status, int, hostent* host) {
     r.pending.erase(found);
     int error = WsaErrorOfStatus(status);
     if (error == 0 && !WriteHostEntry(*host, request.buffer, request.bufferLength)) error = 10055;
-    PostMessageA(request.window, request.message, static_cast<WPARAM>(handle), MakeSelectReply(0, error));
+    PostMessageA(request.window, request.message, static_cast<WPARAM>(handle),
+                 MakeSelectReply(0, error));
 }
 
 bool EnsureChannel() {
@@ -129,7 +138,8 @@ bool EnsureChannel() {
 
 }  // namespace
 
-HANDLE StartResolution(HWND window, UINT message, std::string_view name, char* buffer, int bufferLength) {
+HANDLE StartResolution(HWND window, UINT message, std::string_view name, char* buffer,
+                       int bufferLength) {
     if (!IsWindow(window) || buffer == nullptr || !EnsureChannel()) {
         WSASetLastError(!IsWindow(window) ? WSAEINVAL : WSANO_RECOVERY);
         return 0;
@@ -150,9 +160,13 @@ void UseNameServers(const std::string& servers) {
     if (r.channel != nullptr) ares_set_servers_ports_csv(r.channel, servers.c_str());
 }
 
-void UseQueryTimeout(int milliseconds) { TheResolver().queryTimeoutMs = milliseconds; }
+void UseQueryTimeout(int milliseconds) {
+    TheResolver().queryTimeoutMs = milliseconds;
+}
 
-bool CancelResolution(HANDLE request) { return TheResolver().pending.erase(request) == 1; }
+bool CancelResolution(HANDLE request) {
+    return TheResolver().pending.erase(request) == 1;
+}
 
 void ShutDownResolver() {
     Resolver& r = TheResolver();

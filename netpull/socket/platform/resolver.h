@@ -9,7 +9,8 @@
 
 namespace netpull::platform {
 
-HANDLE StartResolution(HWND window, UINT message, std::string_view name, char* buffer, int bufferLength);
+HANDLE StartResolution(HWND window, UINT message, std::string_view name, char* buffer,
+                       int bufferLength);
 bool CancelResolution(HANDLE request);
 // Sends the queries of names that are not in the hosts file to these servers ("ip:port,..."),
 // instead of the system's; tests keep every query on loopback with it.

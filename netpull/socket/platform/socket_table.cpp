@@ -41,7 +41,9 @@ Record* Find(SOCKET s) {
     return found == TheTable().records.end() ? nullptr : &found->second;
 }
 
-int WsaErrorFromErrnoOrZero(int errnoValue) { return errnoValue == 0 ? 0 : WsaErrorFromErrno(errnoValue); }
+int WsaErrorFromErrnoOrZero(int errnoValue) {
+    return errnoValue == 0 ? 0 : WsaErrorFromErrno(errnoValue);
+}
 
 int PendingError(int descriptor) {
     int error = 0;
@@ -56,21 +58,27 @@ bool HasData(int descriptor) {
 }
 
 void Post(const Record& r, SOCKET s, long event, int error) {
-    if (r.mask & event) PostMessageA(r.window, r.message, static_cast<WPARAM>(s), MakeSelectReply(event, error));
+    if (r.mask & event)
+        PostMessageA(r.window, r.message, static_cast<WPARAM>(s), MakeSelectReply(event, error));
 }
 
 short WantedEvents(const Record& r) {
     if (r.window == 0 || r.mask == 0) return 0;
     switch (r.phase) {
-        case Phase::Connecting: return POLLOUT;
-        case Phase::Listening: return r.acceptEnabled ? POLLIN : 0;
+        case Phase::Connecting:
+            return POLLOUT;
+        case Phase::Listening:
+            return r.acceptEnabled ? POLLIN : 0;
         case Phase::Connected:
             if (r.closePosted) return 0;
-            return static_cast<short>((r.readEnabled ? POLLIN : 0) | (r.writeEnabled ? POLLOUT : 0) | POLLRDHUP);
+            return static_cast<short>((r.readEnabled ? POLLIN : 0) |
+                                      (r.writeEnabled ? POLLOUT : 0) | POLLRDHUP);
         case Phase::Datagram:
-            return static_cast<short>((r.readEnabled ? POLLIN : 0) | (r.writeEnabled ? POLLOUT : 0));
+            return static_cast<short>((r.readEnabled ? POLLIN : 0) |
+                                      (r.writeEnabled ? POLLOUT : 0));
         case Phase::Created:
-        case Phase::Failed: break;
+        case Phase::Failed:
+            break;
     }
     return 0;
 }
@@ -80,11 +88,13 @@ void OnReady(SOCKET s, short revents);
 void UpdateWatch(SOCKET s) {
     const Record* r = Find(s);
     if (r == nullptr) return;
-    WatchDescriptor(r->descriptor, WantedEvents(*r), [s](int, short revents) { OnReady(s, revents); });
+    WatchDescriptor(r->descriptor, WantedEvents(*r),
+                    [s](int, short revents) { OnReady(s, revents); });
 }
 
 void ConnectFinished(SOCKET s, Record& r) {
-    const int error = r.connectError != 0 ? r.connectError : WsaErrorFromErrnoOrZero(PendingError(r.descriptor));
+    const int error =
+        r.connectError != 0 ? r.connectError : WsaErrorFromErrnoOrZero(PendingError(r.descriptor));
     r.phase = error == 0 ? Phase::Connected : Phase::Failed;
     r.writeEnabled = error == 0;
     Post(r, s, FD_CONNECT, error);
@@ -97,7 +107,8 @@ void ConnectedReady(SOCKET s, Record& r, short revents) {
     // A datagram socket's pending error (an ICMP port unreachable) is reported as Windows does:
     // as one read notification, whose read then fails.
     const bool datagramError = !stream && (revents & POLLERR);
-    if ((revents & POLLIN || datagramError) && r.readEnabled && (!stream || !peerClosed || HasData(r.descriptor))) {
+    if ((revents & POLLIN || datagramError) && r.readEnabled &&
+        (!stream || !peerClosed || HasData(r.descriptor))) {
         r.readEnabled = false;
         Post(r, s, FD_READ, 0);
     }
@@ -116,7 +127,9 @@ void OnReady(SOCKET s, short revents) {
     Record* r = Find(s);
     if (r == nullptr) return;
     switch (r->phase) {
-        case Phase::Connecting: ConnectFinished(s, *r); break;
+        case Phase::Connecting:
+            ConnectFinished(s, *r);
+            break;
         case Phase::Listening:
             if ((revents & POLLIN) && r->acceptEnabled) {
                 r->acceptEnabled = false;
@@ -124,9 +137,12 @@ void OnReady(SOCKET s, short revents) {
             }
             break;
         case Phase::Connected:
-        case Phase::Datagram: ConnectedReady(s, *r, revents); break;
+        case Phase::Datagram:
+            ConnectedReady(s, *r, revents);
+            break;
         case Phase::Created:
-        case Phase::Failed: break;
+        case Phase::Failed:
+            break;
     }
     UpdateWatch(s);
 }

@@ -63,7 +63,9 @@ inline constexpr int WSATRY_AGAIN = 11002;
 inline constexpr int WSANO_RECOVERY = 11003;
 inline constexpr int WSANO_DATA = 11004;
 
-inline constexpr WPARAM LowWord(LPARAM value) { return static_cast<WPARAM>(value) & 0xFFFF; }
+inline constexpr WPARAM LowWord(LPARAM value) {
+    return static_cast<WPARAM>(value) & 0xFFFF;
+}
 inline constexpr LPARAM MakeSelectReply(long event, int error) {
     return static_cast<LPARAM>((static_cast<std::uint32_t>(error & 0xFFFF) << 16) |
                                (static_cast<std::uint32_t>(event) & 0xFFFF));

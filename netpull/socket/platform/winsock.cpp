@@ -29,15 +29,22 @@ int Fd(SOCKET s) {
     return descriptor;
 }
 
-const sockaddr* Address(const sockaddr_in& address) { return reinterpret_cast<const sockaddr*>(&address); }
+const sockaddr* Address(const sockaddr_in& address) {
+    return reinterpret_cast<const sockaddr*>(&address);
+}
 
 int OptionName(int option) {
     switch (option) {
-        case SO_BROADCAST_WIN: return SO_BROADCAST;
-        case SO_SNDBUF_WIN: return SO_SNDBUF;
-        case SO_RCVBUF_WIN: return SO_RCVBUF;
-        case SO_TYPE_WIN: return SO_TYPE;
-        default: return -1;
+        case SO_BROADCAST_WIN:
+            return SO_BROADCAST;
+        case SO_SNDBUF_WIN:
+            return SO_SNDBUF;
+        case SO_RCVBUF_WIN:
+            return SO_RCVBUF;
+        case SO_TYPE_WIN:
+            return SO_TYPE;
+        default:
+            return -1;
     }
 }
 
@@ -82,7 +89,9 @@ HANDLE WSAAsyncGetHostByName(HWND window, UINT message, std::string_view name, c
     return StartResolution(window, message, name, buffer, bufferLength);
 }
 
-int WSACancelAsyncRequest(HANDLE request) { return CancelResolution(request) ? 0 : SOCKET_ERROR; }
+int WSACancelAsyncRequest(HANDLE request) {
+    return CancelResolution(request) ? 0 : SOCKET_ERROR;
+}
 
 SOCKET socket(int family, int type, int protocol) {
     if (startCount == 0) {
@@ -94,8 +103,9 @@ SOCKET socket(int family, int type, int protocol) {
         WSASetLastError(family != AF_INET_WIN ? 10047 : 10044);
         return INVALID_SOCKET;
     }
-    const int descriptor = ::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                                    protocol == 0 ? 0 : (datagram ? IPPROTO_UDP : IPPROTO_TCP));
+    const int descriptor =
+        ::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                 protocol == 0 ? 0 : (datagram ? IPPROTO_UDP : IPPROTO_TCP));
     if (descriptor < 0) return FailWithErrno();
     return table::Add(descriptor, datagram ? table::Phase::Datagram : table::Phase::Created);
 }
@@ -143,13 +153,15 @@ SOCKET accept(SOCKET s, sockaddr_in* address) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return INVALID_SOCKET;
     socklen_t length = sizeof(sockaddr_in);
-    const int accepted = ::accept4(descriptor, reinterpret_cast<sockaddr*>(address), address ? &length : nullptr,
-                                   SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int accepted = ::accept4(descriptor, reinterpret_cast<sockaddr*>(address),
+                                   address ? &length : nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     const int error = errno;
-    const bool outOfResources = accepted < 0 && (error == EMFILE || error == ENFILE || error == ENOBUFS ||
-                                                 error == ENOMEM);
-    if (outOfResources) table::ReenableAcceptAfterPause(s);
-    else table::Reenable(s, FD_ACCEPT);
+    const bool outOfResources =
+        accepted < 0 && (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM);
+    if (outOfResources)
+        table::ReenableAcceptAfterPause(s);
+    else
+        table::Reenable(s, FD_ACCEPT);
     errno = error;
     if (accepted < 0) return FailWithErrno();
     return table::Add(accepted, table::Phase::Connected);
@@ -158,22 +170,26 @@ SOCKET accept(SOCKET s, sockaddr_in* address) {
 int send(SOCKET s, const char* data, int length, int flags) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    return Transferred(s, ::send(descriptor, data, static_cast<std::size_t>(length), flags | MSG_NOSIGNAL), length,
-                       FD_WRITE);
+    return Transferred(
+        s, ::send(descriptor, data, static_cast<std::size_t>(length), flags | MSG_NOSIGNAL), length,
+        FD_WRITE);
 }
 
 int sendto(SOCKET s, const char* data, int length, int flags, const sockaddr_in& to) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    return Transferred(s, ::sendto(descriptor, data, static_cast<std::size_t>(length), flags | MSG_NOSIGNAL,
-                                   Address(to), sizeof to), length, FD_WRITE);
+    return Transferred(s,
+                       ::sendto(descriptor, data, static_cast<std::size_t>(length),
+                                flags | MSG_NOSIGNAL, Address(to), sizeof to),
+                       length, FD_WRITE);
 }
 
 int recv(SOCKET s, char* data, int length, int flags) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
     if (!table::IsStream(s)) return recvfrom(s, data, length, flags, nullptr);
-    return Transferred(s, ::recv(descriptor, data, static_cast<std::size_t>(length), flags), length, FD_READ);
+    return Transferred(s, ::recv(descriptor, data, static_cast<std::size_t>(length), flags), length,
+                       FD_READ);
 }
 
 // A datagram longer than the buffer fills it and fails with WSAEMSGSIZE; the ICMP error of an
@@ -183,7 +199,8 @@ int recvfrom(SOCKET s, char* data, int length, int flags, sockaddr_in* from) {
     if (descriptor < 0) return SOCKET_ERROR;
     socklen_t size = sizeof(sockaddr_in);
     const bool datagram = !table::IsStream(s);
-    const ssize_t n = ::recvfrom(descriptor, data, static_cast<std::size_t>(length), flags | (datagram ? MSG_TRUNC : 0),
+    const ssize_t n = ::recvfrom(descriptor, data, static_cast<std::size_t>(length),
+                                 flags | (datagram ? MSG_TRUNC : 0),
                                  reinterpret_cast<sockaddr*>(from), from ? &size : nullptr);
     const int error = errno;
     const int result = Transferred(s, n > length ? length : n, length, FD_READ);
@@ -199,14 +216,18 @@ int getsockname(SOCKET s, sockaddr_in* address) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
     socklen_t length = sizeof(sockaddr_in);
-    return ::getsockname(descriptor, reinterpret_cast<sockaddr*>(address), &length) == 0 ? 0 : FailWithErrno();
+    return ::getsockname(descriptor, reinterpret_cast<sockaddr*>(address), &length) == 0
+               ? 0
+               : FailWithErrno();
 }
 
 int getpeername(SOCKET s, sockaddr_in* address) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
     socklen_t length = sizeof(sockaddr_in);
-    return ::getpeername(descriptor, reinterpret_cast<sockaddr*>(address), &length) == 0 ? 0 : FailWithErrno();
+    return ::getpeername(descriptor, reinterpret_cast<sockaddr*>(address), &length) == 0
+               ? 0
+               : FailWithErrno();
 }
 
 int getsockopt(SOCKET s, int level, int option, std::int32_t* value) {
@@ -218,8 +239,10 @@ int getsockopt(SOCKET s, int level, int option, std::int32_t* value) {
     }
     int result = 0;
     socklen_t length = sizeof result;
-    if (::getsockopt(descriptor, SOL_SOCKET, OptionName(option), &result, &length) != 0) return FailWithErrno();
-    *value = option == SO_TYPE_WIN ? (result == SOCK_STREAM ? SOCK_STREAM_WIN : SOCK_DGRAM_WIN) : result;
+    if (::getsockopt(descriptor, SOL_SOCKET, OptionName(option), &result, &length) != 0)
+        return FailWithErrno();
+    *value =
+        option == SO_TYPE_WIN ? (result == SOCK_STREAM ? SOCK_STREAM_WIN : SOCK_DGRAM_WIN) : result;
     return 0;
 }
 
@@ -231,7 +254,9 @@ int setsockopt(SOCKET s, int level, int option, std::int32_t value) {
         return SOCKET_ERROR;
     }
     const int v = value;
-    return ::setsockopt(descriptor, SOL_SOCKET, OptionName(option), &v, sizeof v) == 0 ? 0 : FailWithErrno();
+    return ::setsockopt(descriptor, SOL_SOCKET, OptionName(option), &v, sizeof v) == 0
+               ? 0
+               : FailWithErrno();
 }
 
 std::uint32_t inet_addr(std::string_view text) {
@@ -248,25 +273,32 @@ std::string inet_ntoa(std::uint32_t networkAddress) {
     return text;
 }
 
-std::uint16_t HostToNetwork16(std::uint16_t value) { return htons(value); }
-std::uint16_t NetworkToHost16(std::uint16_t value) { return ntohs(value); }
+std::uint16_t HostToNetwork16(std::uint16_t value) {
+    return htons(value);
+}
+std::uint16_t NetworkToHost16(std::uint16_t value) {
+    return ntohs(value);
+}
 
 std::optional<std::string> gethostbyaddr(std::uint32_t networkAddress) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = networkAddress;
     char name[NI_MAXHOST] = {};
-    if (::getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, name, sizeof name, nullptr, 0,
-                      NI_NAMEREQD) != 0)
+    if (::getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, name, sizeof name,
+                      nullptr, 0, NI_NAMEREQD) != 0)
         return std::nullopt;
     return std::string(name);
 }
 
 std::uint32_t GetTickCount() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-int DescriptorOf(SOCKET s) { return table::Descriptor(s); }
+int DescriptorOf(SOCKET s) {
+    return table::Descriptor(s);
+}
 
 }  // namespace netpull::platform
