@@ -5,6 +5,9 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/install-deps.sh"
 
+echo "== Format"
+"$top/tools/check-format.sh"
+
 jobs=$(nproc)
 build() {  # build FOLDER CMAKE_OPTIONS...
     local folder=$1; shift
