@@ -23,7 +23,7 @@ namespace {
 using search::DetailLabel;
 using toolkit::PlaceInTwips;
 
-// The window's outer size; the client area leaves room for the frame and title bar.
+// The window's outer size, and the frame the window manager is expected to add to it.
 constexpr int kWidth = 12240;
 constexpr int kHeight = 6060;
 constexpr int kFrameWidth = 120;
@@ -211,10 +211,11 @@ void MainWindow::Form_Load() {
 // is known the window is sized and moved so that the frame stands where it should.
 void MainWindow::PlaceFrame() {
     const QMargins known = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    // Until then, a border of half the frame's width on each side, and the title bar above.
+    const int border = toolkit::TwipsToPixels(kFrameWidth / 2);
     const QMargins frame =
         known.isNull()
-            ? QMargins(0, toolkit::TwipsToPixels(kFrameHeight - kFrameWidth / 2),
-                       toolkit::TwipsToPixels(kFrameWidth), toolkit::TwipsToPixels(kFrameWidth / 2))
+            ? QMargins(border, toolkit::TwipsToPixels(kFrameHeight) - border, border, border)
             : known;
     setFixedSize(wantedFrame_.width() - frame.left() - frame.right(),
                  wantedFrame_.height() - frame.top() - frame.bottom());
