@@ -235,9 +235,11 @@ void HTTPtransfer::Socket_OnDataArrival() {
 
 void HTTPtransfer::HeaderArrival(std::string_view arrival) {
     HeaderGatherer::State state = header_.Add(arrival);
-    // Interim responses ("100 Continue", "103 Early Hints") are passed over.
+    // Interim responses ("100 Continue", "103 Early Hints") are passed over; each complete
+    // header is read once.
+    ResponseHeader parsed;
     while (state == HeaderGatherer::State::Complete &&
-           ParseResponseHeader(header_.Text()).Interim())
+           (parsed = ParseResponseHeader(header_.Text())).Interim())
         state = header_.NextHeader();
     switch (state) {
         case HeaderGatherer::State::TooLarge:
@@ -250,7 +252,7 @@ void HTTPtransfer::HeaderArrival(std::string_view arrival) {
             break;
     }
     headerComplete_ = true;
-    response_ = ParseResponseHeader(header_.Text());
+    response_ = parsed;
     if (!StartBody(response_)) return;
     const std::uint64_t generation = generation_;
     const std::string body = header_.TakeBody();
