@@ -14,22 +14,30 @@ if(PROJECT_SANITIZE)
     target_link_options(project_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# add_project_library(name SOURCES... [LIBS libs...])
+# add_project_library(name ALIAS namespace::name SOURCES... [PUBLIC libs...] [PRIVATE libs...])
+# A module: the headers under its folder's include/ are its interface, everything else in
+# the folder is private to it.
 function(add_project_library name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-    add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC project_options ${ARG_LIBS})
+    cmake_parse_arguments(ARG "" "ALIAS" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
+    # The public headers are listed too, for Qt's meta-object compiler and for IDEs.
+    file(GLOB_RECURSE public_headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/include/*.h)
+    add_library(${name} STATIC ${ARG_SOURCES} ${public_headers})
+    add_library(${ARG_ALIAS} ALIAS ${name})
+    target_include_directories(${name} PUBLIC
+        $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>)
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE project_options ${ARG_PRIVATE})
 endfunction()
 
 # add_project_test(name LABEL label SOURCES... [LIBS libs...] [ENVIRONMENT vars...])
+# Each test of the executable is a CTest entry of its own; the tests of one executable share
+# files and folders, so they never run at the same time.
 function(add_project_test name)
     cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE project_options GTest::gmock GTest::gtest_main ${ARG_LIBS})
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 300
-        ENVIRONMENT "${ARG_ENVIRONMENT}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
+        PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 300 RESOURCE_LOCK ${name}
+                   ENVIRONMENT "${ARG_ENVIRONMENT}")
 endfunction()
 
 # add_project_benchmark(name SOURCES... [LIBS libs...]): built with the project, run by hand.
@@ -37,4 +45,20 @@ function(add_project_benchmark name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE project_options benchmark::benchmark ${ARG_LIBS})
+endfunction()
+
+# add_project_fuzz(name SOURCES... [LIBS libs...]): a libFuzzer target, built only with
+# PROJECT_FUZZ and clang. The code under test is compiled into it so that libFuzzer sees its
+# coverage; its seed corpus is the folder corpus/<name> beside the sources.
+function(add_project_fuzz name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    if(NOT PROJECT_FUZZ)
+        return()
+    endif()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE project_options ${ARG_LIBS})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    set_property(GLOBAL APPEND PROPERTY PROJECT_FUZZ_TARGETS
+        "${name}=${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name}")
 endfunction()

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "lookup/data/delivered_tables.h"
+#include "lookup/testing/delivered_tables.h"
 
 namespace tarvel::data {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lookup/data/windows1252.h"
+#include "lookup/text/windows1252.h"
 
 namespace tarvel::data {
 namespace {
@@ -54,9 +54,9 @@ class TableParser {
         bytes = WithoutPadding(bytes);
         if (bytes.size() >= std::numeric_limits<std::uint32_t>::max() / 3)
             throw TableError(Damaged(format_, "sa taille est excessive."));
-        const std::size_t room = DecodedWindows1252Bound(bytes) + kDecodeSlack;
+        const std::size_t room = text::DecodedWindows1252Bound(bytes) + text::kDecodeSlack;
         TextBuffer text = AllocateText(room);
-        const std::size_t size = DecodeWindows1252Into(bytes, text.get());
+        const std::size_t size = text::DecodeWindows1252Into(bytes, text.get());
         entries_.reserve(bytes.size() / 96 + 1);
         const std::string_view all(text.get(), size);
         for (std::size_t start = 0; start < all.size();) {
@@ -74,7 +74,7 @@ class TableParser {
   private:
     static std::string Utf8Of(unsigned char byte) {
         char buffer[4];
-        return std::string(buffer, WriteWindows1252(byte, buffer));
+        return std::string(buffer, text::WriteWindows1252(byte, buffer));
     }
 
     void AddRecord(std::string_view all, std::size_t start, std::size_t stop) {

@@ -1,7 +1,7 @@
 // Time to turn the delivered table bytes into the in-memory tables, and the memory they take.
 #include <benchmark/benchmark.h>
 
-#include "lookup/data/delivered_tables.h"
+#include "lookup/testing/delivered_tables.h"
 
 namespace tarvel::data {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <unordered_set>
 
-#include "lookup/search/letter_case.h"
-#include "lookup/search/utf8.h"
+#include "lookup/text/letter_case.h"
+#include "lookup/text/utf8.h"
 
 namespace tarvel::search {
 
@@ -16,13 +16,13 @@ bool IsAcceptedCharacter(char32_t code) {
 NameEntryCheck CheckTypedName(std::string_view typed) {
     NameEntryCheck check;
     std::unordered_set<char32_t> rejected;
-    const std::u32string codes = DecodeUtf8(ToUpperFrench(typed));
+    const std::u32string codes = text::DecodeUtf8(text::ToUpperFrench(typed));
     check.cleaned.reserve(codes.size());
     for (const char32_t code : codes) {
         if (IsAcceptedCharacter(code))
             check.cleaned.push_back(static_cast<char>(code));
         else if (rejected.insert(code).second)
-            check.rejected.push_back(EncodeUtf8(std::u32string(1, code)));
+            check.rejected.push_back(text::EncodeUtf8(std::u32string(1, code)));
     }
     return check;
 }

@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "lookup/search/utf8.h"
+#include "lookup/text/utf8.h"
 
 namespace tarvel::search {
 namespace {
@@ -53,9 +53,9 @@ TEST(NameEntry, MessageNamesTheUpperCasedCharacter) {
 
 TEST(Utf8, RoundTripsAndCountsCharacters) {
     const std::string text = "Aé€😀";
-    EXPECT_EQ(EncodeUtf8(DecodeUtf8(text)), text);
-    EXPECT_EQ(CountCharacters(text), 4u);
-    EXPECT_EQ(DecodeUtf8("\xC0\xAF\xED\xA0\x80"), std::u32string(5, U'\uFFFD'));
+    EXPECT_EQ(text::EncodeUtf8(text::DecodeUtf8(text)), text);
+    EXPECT_EQ(text::CountCharacters(text), 4u);
+    EXPECT_EQ(text::DecodeUtf8("\xC0\xAF\xED\xA0\x80"), std::u32string(5, U'\uFFFD'));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The search by postal code: every commune whose postal code begins with the typed text.
 #include "lookup/search/postal_search.h"
 
-#include "lookup/search/prefix_matches.h"
-#include "lookup/search/utf8.h"
+#include "lookup/text/utf8.h"
+#include "prefix_matches.h"
 
 namespace tarvel::search {
 namespace {
@@ -17,10 +17,10 @@ std::string PostalStatus(std::size_t count) {
 
 SearchResult SearchByPostalCode(const data::CommuneTable& table, std::string_view typed) {
     SearchResult result;
-    if (CountCharacters(typed) < kPostalSearchMinimum) return result;
+    if (text::CountCharacters(typed) < kPostalSearchMinimum) return result;
     result.lines = ListLines(table, ListLines::Form::Key);
     ForEachKeyWithPrefix(table, typed, [&](std::size_t i, std::string_view) {
-        if (result.lines.empty()) result.firstMatch = CaptionsOfPostalRecord(table.Record(i));
+        if (result.lines.empty()) result.firstMatch = data::CaptionsOfPostalRecord(table.Record(i));
         result.lines.Add(static_cast<std::uint32_t>(i));
     });
     result.status = PostalStatus(result.lines.size());

@@ -9,7 +9,7 @@ std::string ListLines::operator[](std::size_t index) const {
     if (form_ == Form::Key) return std::string(key);
     // The key holds no field separator: the postal code is looked for after it.
     const std::string_view postalCode =
-        PostalCodeOfNameRecord(table_->Record(record).substr(key.size()));
+        data::PostalCodeOfNameRecord(table_->Record(record).substr(key.size()));
     std::string line;
     line.reserve(postalCode.size() + 1 + key.size());
     line.append(postalCode).append(1, ' ').append(key);

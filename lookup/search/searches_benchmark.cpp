@@ -2,9 +2,9 @@
 // beside a bare scan that only compares the keys.
 #include <benchmark/benchmark.h>
 
-#include "lookup/data/delivered_tables.h"
 #include "lookup/search/name_search.h"
 #include "lookup/search/postal_search.h"
+#include "lookup/testing/delivered_tables.h"
 
 namespace tarvel::search {
 namespace {

@@ -7,13 +7,16 @@
 #include <memory>
 #include <tuple>
 
-#include "lookup/data/delivered_tables.h"
 #include "lookup/search/name_search.h"
 #include "lookup/search/postal_search.h"
-#include "lookup/search/prefix_matches.h"
+#include "lookup/testing/delivered_tables.h"
+#include "prefix_matches.h"
 
 namespace tarvel::search {
 namespace {
+
+using data::DetailCaptions;
+using data::DetailLabel;
 
 using data::CommuneTable;
 using ::testing::ElementsAre;
@@ -91,8 +94,8 @@ TEST_F(Searches, NameKeepsEveryPostalCodeOfADistrict) {
                             "75014 PARIS 14", "75015 PARIS 15", "75016 PARIS 16", "75116 PARIS 16",
                             "75017 PARIS 17", "75018 PARIS 18", "75019 PARIS 19"));
     // Each of the two PARIS 16 lines keeps its own record.
-    EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.lines.Record(6))), "75016");
-    EXPECT_EQ(PostalCodeOfNameRecord(names_->Record(r.lines.Record(7))), "75116");
+    EXPECT_EQ(data::PostalCodeOfNameRecord(names_->Record(r.lines.Record(6))), "75016");
+    EXPECT_EQ(data::PostalCodeOfNameRecord(names_->Record(r.lines.Record(7))), "75116");
 }
 
 TEST_F(Searches, NameFindsTheLastRecordAndReportsNoMatch) {
@@ -109,17 +112,17 @@ TEST_F(Searches, NameFindsTheLastRecordAndReportsNoMatch) {
 TEST_F(Searches, BothTablesGiveTheSameCaptionsForEveryCommune) {
     std::map<std::tuple<std::string, std::string, std::string>, std::size_t> byIdentity;
     for (std::size_t i = 0; i < names_->Count(); ++i) {
-        const DetailCaptions c = CaptionsOfNameRecord(names_->Record(i));
+        const DetailCaptions c = data::CaptionsOfNameRecord(names_->Record(i));
         byIdentity[{c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]}] =
             i;
     }
     ASSERT_EQ(byIdentity.size(), names_->Count());
     for (std::size_t i = 0; i < postal_->Count(); ++i) {
-        const DetailCaptions c = CaptionsOfPostalRecord(postal_->Record(i));
+        const DetailCaptions c = data::CaptionsOfPostalRecord(postal_->Record(i));
         const auto found = byIdentity.find(
             {c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]});
         ASSERT_NE(found, byIdentity.end()) << postal_->Record(i);
-        ASSERT_EQ(CaptionsOfNameRecord(names_->Record(found->second)).text, c.text);
+        ASSERT_EQ(data::CaptionsOfNameRecord(names_->Record(found->second)).text, c.text);
     }
 }
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "netpull/socket/platform/message_queue.h"
-#include "netpull/socket/socket_test_support.h"
+#include "netpull/socket/testing/socket_test_support.h"
 
 namespace netpull {
 namespace {

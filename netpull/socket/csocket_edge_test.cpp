@@ -18,7 +18,7 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #include <vector>
 
 #include "netpull/socket/platform/message_queue.h"
-#include "netpull/socket/socket_test_support.h"
+#include "netpull/socket/testing/socket_test_support.h"
 
 namespace netpull {
 namespace {

@@ -2,7 +2,7 @@
 // pumps, and resolution results that arrive after their object is gone or replaced.
 #include <gtest/gtest.h>
 
-#include "netpull/socket/socket_test_support.h"
+#include "netpull/socket/testing/socket_test_support.h"
 
 namespace netpull {
 namespace {

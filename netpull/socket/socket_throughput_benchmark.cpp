@@ -8,7 +8,7 @@
 
 #include <chrono>
 
-#include "netpull/socket/socket_test_support.h"
+#include "netpull/socket/testing/socket_test_support.h"
 
 namespace netpull {
 namespace {

@@ -6,8 +6,8 @@
 #include <QTest>
 #include <cstdio>
 
+#include "lookup/testing/windows_test_support.h"
 #include "lookup/ui/windows/about_window.h"
-#include "lookup/ui/windows/windows_test_support.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -3,7 +3,7 @@
 
 Upper case follows Unicode's full mapping (one code point may become up to three, as "ß"
 becomes "SS"); lower case its simple mapping (one code point for one). Usage:
-    python3 tools/text/make_case_tables.py lookup/search/case_tables.inc
+    python3 tools/text/make_case_tables.py lookup/text/case_tables.inc
 """
 import sys
 import unicodedata

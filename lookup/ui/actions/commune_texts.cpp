@@ -3,21 +3,21 @@
 
 #include <array>
 
-#include "lookup/search/letter_case.h"
-#include "lookup/search/text_routines.h"
-#include "lookup/search/utf8.h"
+#include "lookup/text/letter_case.h"
+#include "lookup/text/text_routines.h"
+#include "lookup/text/utf8.h"
 
 namespace tarvel::actions {
 namespace {
 
-using search::DetailLabel;
+using data::DetailLabel;
 
 struct CopyLine {
     std::string_view prefix;
     DetailLabel label;
 };
 
-constexpr std::array<CopyLine, search::kDetailLabelCount> kCopyLines{{
+constexpr std::array<CopyLine, data::kDetailLabelCount> kCopyLines{{
     {"Commune: ", DetailLabel::Commune},
     {"Nom minuscule: ", DetailLabel::CommuneMin},
     {"Département: ", DetailLabel::Departement},
@@ -37,13 +37,13 @@ std::string WithCopiedText(std::string_view sentence, const std::string& copied)
 
 // The first two characters of a text, counted as characters, not bytes.
 std::string FirstTwoCharacters(const std::string& text) {
-    const std::u32string characters = search::DecodeUtf8(text);
-    return search::EncodeUtf8(std::u32string_view(characters).substr(0, 2));
+    const std::u32string characters = text::DecodeUtf8(text);
+    return text::EncodeUtf8(std::u32string_view(characters).substr(0, 2));
 }
 
 }  // namespace
 
-std::string FullCopyText(const search::DetailCaptions& captions) {
+std::string FullCopyText(const data::DetailCaptions& captions) {
     std::string text;
     for (const CopyLine& line : kCopyLines) {
         if (!text.empty()) text += kLineBreak;
@@ -61,9 +61,9 @@ std::string NameCopyConfirmation(const std::string& copied) {
 }
 
 std::string DirectoryAddress(const std::string& communeMin, const std::string& departement) {
-    const std::string lower = search::ToLowerFrench(communeMin);
-    const int length = static_cast<int>(search::CountCharacters(lower));
-    const std::string slug = search::ChangeEspaceTiret(search::SubAccents(lower, length), " ", "-");
+    const std::string lower = text::ToLowerFrench(communeMin);
+    const int length = static_cast<int>(text::CountCharacters(lower));
+    const std::string slug = text::ChangeEspaceTiret(text::SubAccents(lower, length), " ", "-");
     return std::string(kDirectoryBase) + FirstTwoCharacters(departement) + "/" + slug;
 }
 

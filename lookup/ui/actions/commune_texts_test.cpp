@@ -35,7 +35,7 @@ TEST(MapAddress, InsertsTheCoordinatesAsShown) {
 }
 
 TEST(CopyTexts, ElevenPrefixedLinesWithoutFinalBreak) {
-    search::DetailCaptions captions{};
+    data::DetailCaptions captions{};
     for (std::size_t i = 0; i < captions.text.size(); ++i) captions.text[i] = std::to_string(i);
     EXPECT_EQ(FullCopyText(captions),
               "Commune: 0\r\nNom minuscule: 1\r\nDépartement: 2\r\nRégion: 3\r\nCode région: 4\r\n"

@@ -1,5 +1,5 @@
 // The program's custom resources, looked up by numeric id and type name.
-#include "lookup/ui/platform/qt_resources.h"
+#include "qt_resources.h"
 
 #include <QResource>
 #include <QString>

@@ -2,7 +2,8 @@
 // resources compiled into the program with Qt's resource system.
 #pragma once
 
-#include "lookup/data/table_loader.h"
+#include <optional>
+#include <string_view>
 
 namespace tarvel::platform {
 

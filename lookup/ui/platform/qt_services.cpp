@@ -13,7 +13,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "lookup/ui/platform/qt_resources.h"
+#include "qt_resources.h"
 
 namespace tarvel::platform {
 namespace {

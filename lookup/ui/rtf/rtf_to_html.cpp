@@ -8,6 +8,9 @@
 #include <map>
 #include <vector>
 
+#include "lookup/text/utf8.h"
+#include "lookup/text/windows1252.h"
+
 namespace tarvel::rtf {
 namespace {
 
@@ -37,26 +40,6 @@ struct GroupState {
     Destination destination = Destination::Text;
     int unicodeSkip = 1;
 };
-
-// Code points of Windows-1252 bytes 0x80 to 0x9F.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(char32_t code, std::string& out) {
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        if (code >= 0xD800 && code <= 0xDFFF) code = 0xFFFD;
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
 
 class Converter {
   public:
@@ -271,7 +254,7 @@ class Converter {
             case Destination::Text:
                 break;
         }
-        Emit(byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte);
+        Emit(text::Windows1252CodePoint(byte));
     }
 
     void AddFont() {
@@ -300,7 +283,7 @@ class Converter {
                 body_ += "&quot;";
                 break;
             default:
-                if (code >= 0x20 || code == '\t') AppendUtf8(code, body_);
+                if (code >= 0x20 || code == '\t') text::AppendUtf8(code, body_);
         }
     }
 

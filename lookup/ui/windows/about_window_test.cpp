@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "lookup/testing/windows_test_support.h"
 #include "lookup/ui/windows/about_window.h"
-#include "lookup/ui/windows/windows_test_support.h"
 
 namespace tarvel::windows {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <QTest>
 
-#include "lookup/ui/windows/windows_test_support.h"
+#include "lookup/testing/windows_test_support.h"
 
 namespace tarvel::windows {
 namespace {
@@ -73,8 +73,8 @@ TEST_F(ActionsTest, DirectoryPageOpensTheCommuneAddress) {
 TEST_F(ActionsTest, MapPageStartsTheBrowserOnTheCoordinates) {
     QTest::mouseClick(ui.window().CmdGoogleMap, Qt::LeftButton);
     ASSERT_EQ(ui.services().browserStarts.size(), 1u);
-    const std::string lat = ui.Caption(search::DetailLabel::Latitude).toStdString();
-    const std::string lon = ui.Caption(search::DetailLabel::Longitude).toStdString();
+    const std::string lat = ui.Caption(data::DetailLabel::Latitude).toStdString();
+    const std::string lon = ui.Caption(data::DetailLabel::Longitude).toStdString();
     EXPECT_EQ(
         ui.services().browserStarts[0].second,
         "https://www.google.com/maps/dir//%20%20+%20%20" + lat + "%20%20+%20%20,%20%20" + lon);

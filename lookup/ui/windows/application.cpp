@@ -1,9 +1,9 @@
 // The lookup program's run: start-up window, invisible loading, main window.
 #include "lookup/ui/windows/application.h"
 
-#include "lookup/ui/windows/loading_window.h"
+#include "loading_window.h"
 #include "lookup/ui/windows/main_window.h"
-#include "lookup/ui/windows/startup_window.h"
+#include "startup_window.h"
 
 namespace tarvel::windows {
 

@@ -12,13 +12,13 @@
 namespace tarvel::windows {
 namespace {
 
-using search::DetailLabel;
+using data::DetailLabel;
 
-constexpr std::array<const char*, search::kDetailLabelCount> kCaptions = {
+constexpr std::array<const char*, data::kDetailLabelCount> kCaptions = {
     "Commune:",  "Nom minuscule:", "Département:",   "Région:",   "Code région:", "N°INSEE:",
     "Académie:", "Code académie:", "Zone vacances:", "Latitude:", "Longitude:"};
 
-constexpr std::array<const char*, search::kDetailLabelCount> kValueNames = {
+constexpr std::array<const char*, data::kDetailLabelCount> kValueNames = {
     "LblCommune",  "LblCommuneMin", "LblDepartement", "LblRegion",   "LblCodeRegion", "LblInsee",
     "LblAcademie", "LblCodeAca",    "LblZoneVac",     "LblLatitude", "LblLongitude"};
 
@@ -37,7 +37,7 @@ QIcon CopyIcon() {
 DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Pic1"));
     setAutoFillBackground(true);
-    for (std::size_t i = 0; i < search::kDetailLabelCount; ++i) {
+    for (std::size_t i = 0; i < data::kDetailLabelCount; ++i) {
         const int top = kRowTop + static_cast<int>(i) * kRowHeight;
         Lbl_[i] = new QLabel(QString::fromUtf8(kCaptions[i]), this);
         Lbl_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -72,14 +72,14 @@ void DetailPanel::Clear() {
     for (toolkit::ChangeLabel* value : values_) value->SetCaption(QString());
 }
 
-void DetailPanel::ShowCaptions(const search::DetailCaptions& captions) {
+void DetailPanel::ShowCaptions(const data::DetailCaptions& captions) {
     for (const DetailLabel label : captions.writeOrder)
         ValueLabel(label).SetCaption(QString::fromStdString(captions[label]));
 }
 
-search::DetailCaptions DetailPanel::Captions() const {
-    search::DetailCaptions captions{};
-    for (std::size_t i = 0; i < search::kDetailLabelCount; ++i)
+data::DetailCaptions DetailPanel::Captions() const {
+    data::DetailCaptions captions{};
+    for (std::size_t i = 0; i < data::kDetailLabelCount; ++i)
         captions.text[i] = values_[i]->Caption().toStdString();
     return captions;
 }

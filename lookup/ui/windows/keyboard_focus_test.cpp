@@ -11,14 +11,14 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "lookup/testing/windows_test_support.h"
 #include "lookup/ui/platform/qt_services.h"
 #include "lookup/ui/toolkit/french_translations.h"
-#include "lookup/ui/windows/windows_test_support.h"
 
 namespace tarvel::windows {
 namespace {
 
-using search::DetailLabel;
+using data::DetailLabel;
 
 // Another window takes the activation, then the main window gets it back.
 void DeactivateAndReactivate(QWidget& window) {
@@ -66,7 +66,7 @@ TEST_F(KeyboardFocusTest, AMovingFocusStillSetsTheMode) {
 TEST(KeyboardFocusWithRealBoxes, ThePasteMessageLeavesTheSearchStatus) {
     platform::QtServices services;
     Program program{services, [](int) {},
-                    ProgramStrings{"/opt/tarvel/", "\r\n", "Tarvel", "1.00", ""},
+                    ProgramStrings{"/opt/tarvel/", "\r\n", "Tarvel", kVersionText, ""},
                     DeliveredTables()};
     MainWindow window(program);
     window.show();

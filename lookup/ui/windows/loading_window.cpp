@@ -1,5 +1,5 @@
 // The loading window: fills the two tables, one timer tick each, then asks for the main window.
-#include "lookup/ui/windows/loading_window.h"
+#include "loading_window.h"
 
 #include "lookup/data/table_loader.h"
 

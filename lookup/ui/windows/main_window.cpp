@@ -6,11 +6,11 @@
 #include <QStyle>
 #include <QWindow>
 
-#include "lookup/search/letter_case.h"
 #include "lookup/search/name_entry.h"
 #include "lookup/search/name_search.h"
 #include "lookup/search/postal_search.h"
-#include "lookup/search/text_routines.h"
+#include "lookup/text/letter_case.h"
+#include "lookup/text/text_routines.h"
 #include "lookup/ui/actions/commune_texts.h"
 #include "lookup/ui/toolkit/colours.h"
 #include "lookup/ui/toolkit/pictures.h"
@@ -20,7 +20,7 @@
 namespace tarvel::windows {
 namespace {
 
-using search::DetailLabel;
+using data::DetailLabel;
 using toolkit::PlaceInTwips;
 
 // The window's outer size, and the frame the window manager is expected to add to it.
@@ -28,9 +28,6 @@ constexpr int kWidth = 12240;
 constexpr int kHeight = 6060;
 constexpr int kFrameWidth = 120;
 constexpr int kFrameHeight = 465;
-
-constexpr int kPostalTable = 1;
-constexpr int kNameTable = 2;
 
 const QColor kLightGrey(224, 224, 224);
 const QColor kWhite(255, 255, 255);
@@ -130,7 +127,7 @@ void MainWindow::BuildSearchArea() {
     PlaceInTwips(*TxtMiroir, 5520, 1320, 1815, 315);
     TxtMiroir->hide();
 
-    LstLaListe = new toolkit::ResultList(Fra1);
+    LstLaListe = new ResultList(Fra1);
     QFont fixed(QStringLiteral("Courier New"), 12);
     fixed.setStyleHint(QFont::TypeWriter);
     LstLaListe->setFont(fixed);
@@ -147,7 +144,7 @@ void MainWindow::BuildSearchArea() {
     connect(TxtCP, &QLineEdit::textChanged, this, &MainWindow::TxtCP_Change);
     connect(TxtCherche, &QLineEdit::textChanged, this, &MainWindow::TxtCherche_Change);
     connect(TxtMiroir, &QLineEdit::textChanged, this, &MainWindow::TxtMiroir_Change);
-    connect(LstLaListe, &toolkit::ResultList::lineClicked, this, &MainWindow::LstLaListe_Click);
+    connect(LstLaListe, &ResultList::lineClicked, this, &MainWindow::LstLaListe_Click);
     connect(Pic1, &DetailPanel::communeNameChanged, this, &MainWindow::LblCommuneMin_Change);
     connect(Pic1, &DetailPanel::copyNameClicked, this, &MainWindow::ImgCopyTrue_Click);
 }
@@ -263,7 +260,7 @@ void MainWindow::TxtCherche_GotFocus() {
 void MainWindow::TxtCP_Change() {
     try {
         ShowSearch(search::SearchByPostalCode(program_.tables.postal, S(TxtCP->text())),
-                   kPostalTable);
+                   SearchedTable::PostalCodes);
     } catch (const std::exception& error) {
         ReportInternalError(program_, "024", error);
     }
@@ -282,7 +279,7 @@ void MainWindow::TxtCherche_Change() {
         ~Leave() { --depth; }
     } leave{nameChangeDepth_};
     const std::string typed = S(TxtCherche->text());
-    const std::string upper = search::ToUpperFrench(typed);
+    const std::string upper = text::ToUpperFrench(typed);
     if (upper != typed) {
         TxtCherche->setText(Q(upper));
         return;
@@ -299,7 +296,7 @@ void MainWindow::TxtCherche_Change() {
         const std::string& first = check.rejected.front();
         program_.services.ShowMessage(search::RejectedCharacterMessage(first), "",
                                       platform::MessageIcon::None);
-        TxtCherche->setText(Q(search::sChangeCaractere(upper, first, "")));
+        TxtCherche->setText(Q(text::sChangeCaractere(upper, first, "")));
         return;
     }
     program_.services.ShowMessage(search::OtherRejectedCharactersMessage(check.rejected.size()), "",
@@ -309,7 +306,8 @@ void MainWindow::TxtCherche_Change() {
 
 void MainWindow::TxtMiroir_Change() {
     try {
-        ShowSearch(search::SearchByName(program_.tables.names, S(TxtMiroir->text())), kNameTable);
+        ShowSearch(search::SearchByName(program_.tables.names, S(TxtMiroir->text())),
+                   SearchedTable::Names);
     } catch (const std::exception& error) {
         ReportInternalError(program_, "023", error);
     }
@@ -317,12 +315,12 @@ void MainWindow::TxtMiroir_Change() {
 
 // As the searches do it: the list emptied, the labels emptied, the list filled, the labels
 // written from the first match, then the status line.
-void MainWindow::ShowSearch(search::SearchResult result, int tableTag) {
+void MainWindow::ShowSearch(search::SearchResult result, SearchedTable table) {
     LstLaListe->Model().Clear();
     Pic1->Clear();
     const QString status = Q(result.status);
-    const std::optional<search::DetailCaptions> firstMatch = std::move(result.firstMatch);
-    LstLaListe->Model().Show(std::move(result), tableTag);
+    const std::optional<data::DetailCaptions> firstMatch = std::move(result.firstMatch);
+    LstLaListe->Model().Show(std::move(result), table);
     if (firstMatch) Pic1->ShowCaptions(*firstMatch);
     LblInfo->SetCaption(status);
 }
@@ -333,12 +331,11 @@ void MainWindow::LstLaListe_Click() {
     const int row = LstLaListe->CurrentRow();
     if (row < 0) return;
     try {
-        const toolkit::ResultListModel& model = LstLaListe->Model();
+        const ResultListModel& model = LstLaListe->Model();
         const std::uint32_t record = model.RecordAt(row);
-        Pic1->ShowCaptions(
-            model.TableTag() == kPostalTable
-                ? search::CaptionsOfPostalRecord(program_.tables.postal.Record(record))
-                : search::CaptionsOfNameRecord(program_.tables.names.Record(record)));
+        Pic1->ShowCaptions(model.Table() == SearchedTable::PostalCodes
+                               ? data::CaptionsOfPostalRecord(program_.tables.postal.Record(record))
+                               : data::CaptionsOfNameRecord(program_.tables.names.Record(record)));
     } catch (const std::exception& error) {
         ReportInternalError(program_, "022", error);
     }

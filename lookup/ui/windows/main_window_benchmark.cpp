@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QTest>
 
-#include "lookup/ui/windows/windows_test_support.h"
+#include "lookup/testing/windows_test_support.h"
 
 namespace tarvel::windows {
 namespace {

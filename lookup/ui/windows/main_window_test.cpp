@@ -6,12 +6,12 @@
 
 #include "lookup/data/table_loader.h"
 #include "lookup/search/name_entry.h"
-#include "lookup/ui/windows/windows_test_support.h"
+#include "lookup/testing/windows_test_support.h"
 
 namespace tarvel::windows {
 namespace {
 
-using search::DetailLabel;
+using data::DetailLabel;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -24,7 +24,7 @@ class MainWindowTest : public ::testing::Test {
     MainWindowHarness ui{DeliveredTables()};
 
     void ExpectPanelEmpty() {
-        for (std::size_t i = 0; i < search::kDetailLabelCount; ++i)
+        for (std::size_t i = 0; i < data::kDetailLabelCount; ++i)
             EXPECT_EQ(ui.Caption(static_cast<DetailLabel>(i)), "") << i;
         EXPECT_FALSE(ui.window().CmdCopier->isEnabled());
         EXPECT_FALSE(ui.window().CmdExterne->isEnabled());
@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, EveryValueFitsOrIsElided) {
     ui.TypeName("st remy en bouz");
     ASSERT_EQ(ui.Caption(DetailLabel::CommuneMin), "Saint-Remy-en-Bouzemont-Saint-Genest-et-Isson");
     int elided = 0;
-    for (std::size_t i = 0; i < search::kDetailLabelCount; ++i) {
+    for (std::size_t i = 0; i < data::kDetailLabelCount; ++i) {
         const toolkit::ChangeLabel& label =
             ui.window().Pic1->ValueLabel(static_cast<DetailLabel>(i));
         EXPECT_LE(label.fontMetrics().horizontalAdvance(label.text()), label.contentsRect().width())
@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, BothSearchesShowTheSameCaptions) {
     EXPECT_EQ(ui.Caption(DetailLabel::CommuneMin), "Saint-Denis-lès-Bourg");
     ui.SelectLine(0);
     ExpectBourgEnBresse();
-    const search::DetailCaptions byPostalCode = ui.window().Pic1->Captions();
+    const data::DetailCaptions byPostalCode = ui.window().Pic1->Captions();
     ui.ClickNamePlaceholder();
     ui.TypeName("bourg en bresse");
     ui.SelectLine(0);

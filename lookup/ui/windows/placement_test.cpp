@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 #include <QScreen>
 
+#include "lookup/testing/windows_test_support.h"
 #include "lookup/ui/toolkit/twips.h"
-#include "lookup/ui/windows/startup_window.h"
-#include "lookup/ui/windows/windows_test_support.h"
+#include "startup_window.h"
 
 namespace tarvel::windows {
 namespace {

@@ -5,9 +5,10 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "lookup/testing/delivered_tables.h"
+#include "lookup/testing/windows_test_support.h"
 #include "lookup/ui/windows/application.h"
-#include "lookup/ui/windows/startup_window.h"
-#include "lookup/ui/windows/windows_test_support.h"
+#include "startup_window.h"
 
 namespace tarvel::windows {
 namespace {
@@ -25,8 +26,10 @@ class StartupTest : public ::testing::Test {
   protected:
     StartupTest() {
         test.program.strings = {};
-        test.services.resources[{200, "LISTEPARCP"}] = DeliveredTableBytes("LISTEPARCP");
-        test.services.resources[{201, "LISTEPARNOM"}] = DeliveredTableBytes("LISTEPARNOM");
+        test.services.resources[{200, "LISTEPARCP"}] =
+            data::ReadDeliveredTableBytes(data::kPostalCodeTable);
+        test.services.resources[{201, "LISTEPARNOM"}] =
+            data::ReadDeliveredTableBytes(data::kNameTable);
     }
     ~StartupTest() override {
         application.reset();

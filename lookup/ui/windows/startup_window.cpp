@@ -1,11 +1,12 @@
 // The start-up window: program-wide strings, single instance, hand-over to the loading.
-#include "lookup/ui/windows/startup_window.h"
+#include "startup_window.h"
 
 #include <QDir>
 #include <QMouseEvent>
 #include <QWindow>
 
 #include "lookup/ui/toolkit/twips.h"
+#include "lookup/ui/windows/version.h"
 
 namespace tarvel::windows {
 namespace {
@@ -37,7 +38,7 @@ StartupWindow::StartupWindow(Program& program)
     Lbl2 = new QLabel(QStringLiteral("Codes postaux et communes de France"), Fra1);
     Lbl2->setAlignment(Qt::AlignCenter);
     PlaceInTwips(*Lbl2, 120, 1380, kWidth - 240, 300);
-    LblVersion = new QLabel(QStringLiteral("1.00"), Fra1);
+    LblVersion = new QLabel(QString::fromLatin1(kVersionText), Fra1);
     LblVersion->setAlignment(Qt::AlignCenter);
     PlaceInTwips(*LblVersion, 120, 1800, kWidth - 240, 300);
     Fra1->installEventFilter(this);

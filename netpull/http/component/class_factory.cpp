@@ -1,10 +1,10 @@
 // The class object of the HTTP control.
-#include "netpull/http/component/class_factory.h"
+#include "class_factory.h"
 
 #include <QApplication>
 
-#include "netpull/http/component/http_object.h"
-#include "netpull/http/component/server_lifetime.h"
+#include "http_object.h"
+#include "server_lifetime.h"
 
 namespace netpull::component {
 

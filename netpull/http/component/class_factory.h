@@ -1,7 +1,7 @@
 // The class object of the HTTP control: creates control objects and holds server locks.
 #pragma once
 
-#include "netpull/http/com/interfaces.h"
+#include "netpull/http/platform/interfaces.h"
 
 namespace netpull::component {
 

@@ -16,11 +16,11 @@
 #include <iterator>
 #include <optional>
 
-#include "netpull/http/com/interfaces.h"
-#include "netpull/http/component/guids.h"
-#include "netpull/http/registry/registry.h"
-#include "netpull/http/resources/resources.h"
-#include "netpull/socket/socket_test_support.h"
+#include "guids.h"
+#include "netpull/http/platform/interfaces.h"
+#include "netpull/http/platform/registry.h"
+#include "netpull/http/platform/resources.h"
+#include "netpull/socket/testing/socket_test_support.h"
 
 namespace netpull::component {
 namespace {

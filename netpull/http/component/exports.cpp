@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "netpull/http/component/class_factory.h"
-#include "netpull/http/component/guids.h"
-#include "netpull/http/component/registration.h"
-#include "netpull/http/component/server_lifetime.h"
+#include "class_factory.h"
+#include "guids.h"
+#include "registration.h"
+#include "server_lifetime.h"
 
 using namespace netpull;
 using namespace netpull::com;

@@ -2,7 +2,7 @@
 // and the interface through which a host gets the control's widget.
 #pragma once
 
-#include "netpull/http/com/interfaces.h"
+#include "netpull/http/platform/interfaces.h"
 
 namespace netpull::component {
 

@@ -1,13 +1,13 @@
 // The COM object of the HTTP control: dispatch by name and id, events to the hosts' sinks.
-#include "netpull/http/component/http_object.h"
+#include "http_object.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <cctype>
 
-#include "netpull/http/component/server_lifetime.h"
-#include "netpull/http/component/text.h"
+#include "server_lifetime.h"
+#include "text.h"
 
 namespace netpull::component {
 namespace {

@@ -7,9 +7,9 @@
 #include <map>
 #include <vector>
 
-#include "netpull/http/com/interfaces.h"
-#include "netpull/http/component/guids.h"
-#include "netpull/http/http_control.h"
+#include "guids.h"
+#include "netpull/http/control/http_control.h"
+#include "netpull/http/platform/interfaces.h"
 
 namespace netpull::component {
 

@@ -3,8 +3,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include "netpull/http/com/interfaces.h"
-#include "netpull/http/component/guids.h"
+#include "guids.h"
+#include "netpull/http/platform/interfaces.h"
 
 namespace netpull::component {
 namespace {

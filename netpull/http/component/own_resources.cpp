@@ -1,5 +1,5 @@
 // The resources this library carries, read in place from its own resource section.
-#include "netpull/http/component/own_resources.h"
+#include "own_resources.h"
 
 // The linker marks the bounds of a section whose name is an identifier.
 extern "C" const char __start_netpull_rsrc[];

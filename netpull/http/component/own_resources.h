@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "netpull/http/resources/resources.h"
+#include "netpull/http/platform/resources.h"
 
 namespace netpull::component {
 

@@ -1,10 +1,10 @@
 // The registry entries of the control library.
-#include "netpull/http/component/registration.h"
+#include "registration.h"
 
 #include <cstdio>
 
-#include "netpull/http/component/guids.h"
-#include "netpull/http/component/own_resources.h"
+#include "guids.h"
+#include "own_resources.h"
 
 namespace netpull::component {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "netpull/http/com/com_types.h"
-#include "netpull/http/registry/registry.h"
+#include "netpull/http/platform/com_types.h"
+#include "netpull/http/platform/registry.h"
 
 namespace netpull::component {
 

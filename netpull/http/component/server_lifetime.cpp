@@ -1,7 +1,7 @@
 // Whether the library may be unloaded.
-#include "netpull/http/component/server_lifetime.h"
+#include "server_lifetime.h"
 
-#include "netpull/http/http_control.h"
+#include "netpull/http/control/http_control.h"
 
 namespace netpull::component {
 namespace {

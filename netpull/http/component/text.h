@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "netpull/http/com/com_types.h"
+#include "netpull/http/platform/com_types.h"
 
 namespace netpull::component {
 

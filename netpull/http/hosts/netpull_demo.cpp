@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "netpull/http/http_control.h"
+#include "netpull/http/control/http_control.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "netpull/http/http_control.h"
+#include "netpull/http/control/http_control.h"
 
 int main(int argc, char* argv[]) {
     if (argc != 3) {

@@ -1,5 +1,5 @@
 // The sockets that the stand-in knows, and Windows' rules for posting network events.
-#include "netpull/socket/platform/socket_table.h"
+#include "socket_table.h"
 
 #include <sys/ioctl.h>
 #include <sys/socket.h>

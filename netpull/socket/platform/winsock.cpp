@@ -12,7 +12,7 @@
 
 #include "netpull/socket/platform/errors.h"
 #include "netpull/socket/platform/resolver.h"
-#include "netpull/socket/platform/socket_table.h"
+#include "socket_table.h"
 
 namespace netpull::platform {
 namespace {

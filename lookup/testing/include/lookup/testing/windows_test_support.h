@@ -1,0 +1,72 @@
+// A program for window tests: recording platform services, the delivered or hand-made
+// tables, and helpers to type, select and read what the windows show.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QString>
+#include <QTest>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "lookup/testing/recording_services.h"
+#include "lookup/ui/windows/main_window.h"
+#include "lookup/ui/windows/program.h"
+#include "lookup/ui/windows/version.h"
+
+// Waits, pumping Qt's events, until the condition holds; a test failure when it never does.
+// (QTRY_VERIFY would only leave the test body, unseen by GoogleTest.)
+#define EXPECT_EVENTUALLY(condition, timeoutMs)                                           \
+    EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) \
+        << #condition
+#define ASSERT_EVENTUALLY(condition, timeoutMs)                                           \
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) \
+        << #condition
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace tarvel::windows {
+
+struct TestProgram {
+    platform::RecordingServices services;
+    int endedWith = -1;
+    Program program{services,
+                    [this](int code) { endedWith = code; },
+                    ProgramStrings{"/opt/tarvel/", "\r\n", "Tarvel", kVersionText, ""},
+                    {}};
+};
+
+// The delivered tables, loaded once per test run and copied for each test.
+CommuneTables DeliveredTables();
+
+// A shown main window over the given tables.
+class MainWindowHarness {
+  public:
+    explicit MainWindowHarness(CommuneTables tables);
+    ~MainWindowHarness();
+
+    MainWindow& window() { return *window_; }
+    platform::RecordingServices& services() { return test_.services; }
+    Program& program() { return test_.program; }
+    int EndedWith() const { return test_.endedWith; }
+
+    void ClickPostalPlaceholder();
+    void ClickNamePlaceholder();
+    void TypePostal(const QString& text);  // keystrokes into TxtCP
+    void TypeName(const QString& text);    // keystrokes into TxtCherche
+    void SelectLine(int row);              // a mouse click on a list line
+    std::vector<QString> Lines();
+    QString Caption(data::DetailLabel label);
+    QString Status();
+
+  private:
+    TestProgram test_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace tarvel::windows

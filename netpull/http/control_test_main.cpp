@@ -1,9 +1,0 @@
-// Runs the control tests inside one QApplication, headless.
-#include <gtest/gtest.h>
-#include <QApplication>
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,0 +1,390 @@
+// One download: a single HTTP/1.1 GET, header and body, file, counters, speed and events.
+#include "netpull/http/transfer/http_transfer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "netpull/socket/socket_loop.h"
+#include "netpull/socket/windows_api.h"
+#include "transfer_timeouts.h"
+
+namespace netpull::http {
+namespace {
+
+constexpr std::int32_t kHttpPort = 80;
+constexpr std::uint32_t kSpeedWindowMs = 1000;
+constexpr std::int32_t kTimedOut = 10060;
+
+TransferTimeouts& Timeouts() {
+    static TransferTimeouts timeouts;
+    return timeouts;
+}
+
+// The transfer behind each running timeout timer.
+std::map<platform::UINT_PTR, std::weak_ptr<HTTPtransfer>>& TimerOwners() {
+    static std::map<platform::UINT_PTR, std::weak_ptr<HTTPtransfer>> owners;
+    return owners;
+}
+
+// Calls a handler through a copy, so that a handler that replaces the events is safe.
+template <typename Handler, typename... Args>
+void Raise(const Handler& handler, Args&&... args) {
+    const Handler copy = handler;
+    if (copy) copy(std::forward<Args>(args)...);
+}
+
+std::string RewrittenUrl(std::string url) {
+    std::replace(url.begin(), url.end(), '\\', '/');
+    std::transform(url.begin(), url.end(), url.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return url;
+}
+
+bool CarriedAsIs(unsigned char c) {
+    return c > 0x20 && c < 0x7F;
+}
+
+}  // namespace
+
+const TransferTimeouts& CurrentTransferTimeouts() {
+    return Timeouts();
+}
+void SetTransferTimeoutsForTesting(const TransferTimeouts& timeouts) {
+    Timeouts() = timeouts;
+}
+
+HostAndPort HostOfUrl(const std::string& rewrittenUrl) {
+    std::string host = rewrittenUrl;
+    for (auto at = host.find("http://"); at != std::string::npos; at = host.find("http://"))
+        host.erase(at, 7);
+    host = host.substr(0, host.find('/'));
+    const auto colon = host.rfind(':');
+    if (colon == std::string::npos) return {host, kHttpPort};
+    const std::string digits = host.substr(colon + 1);
+    const bool numeric =
+        !digits.empty() && digits.size() <= 5 &&
+        std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); });
+    if (!numeric || std::stoi(digits) < 1 || std::stoi(digits) > 65535) return {host, kHttpPort};
+    return {host.substr(0, colon), std::stoi(digits)};
+}
+
+std::string RequestTarget(const std::string& requestUrl) {
+    std::string url = requestUrl;
+    std::replace(url.begin(), url.end(), '\\', '/');
+    url = url.substr(0, url.find('#'));
+    const auto scheme = url.find("://");
+    if (scheme != std::string::npos && RewrittenUrl(url.substr(0, scheme)) == "http")
+        url.erase(0, scheme + 3);
+    const auto pathStart = url.find_first_of("/?");
+    std::string target = pathStart == std::string::npos ? std::string() : url.substr(pathStart);
+    if (target.empty() || target.front() == '?') target.insert(0, "/");
+    std::string encoded;
+    encoded.reserve(target.size());
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (const unsigned char c : target) {
+        if (CarriedAsIs(c)) {
+            encoded += static_cast<char>(c);
+        } else {
+            encoded += '%';
+            encoded += kHex[c >> 4];
+            encoded += kHex[c & 0xF];
+        }
+    }
+    return encoded;
+}
+
+std::string HostField(const HostAndPort& target) {
+    return target.port == kHttpPort ? target.host : target.host + ":" + std::to_string(target.port);
+}
+
+std::string RequestText(const std::string& target, const std::string& localIp,
+                        const std::string& hostField) {
+    return "GET " + target +
+           " HTTP/1.1\r\n"
+           "Accept: */*\r\n"
+           "Referer: " +
+           localIp +
+           "\r\n"
+           "Accept-Language: en -gb\r\n"
+           // The body is saved as it comes, so it must come undecoded.
+           "Accept-Encoding: identity\r\n"
+           "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\n"
+           "Host: " +
+           hostField +
+           "\r\n"
+           "Connection: Close\r\n"
+           "\r\n";
+}
+
+std::shared_ptr<HTTPtransfer> HTTPtransfer::Create() {
+    return std::shared_ptr<HTTPtransfer>(new HTTPtransfer());
+}
+
+HTTPtransfer::~HTTPtransfer() {
+    StopTimeoutTimer();
+    if (Socket) Socket->events = {};
+}
+
+void HTTPtransfer::Download(std::string& URL, const std::string& SaveAs) {
+    downloadedBytes_ = 0;
+    savePath_ = SaveAs;
+    const std::string requestUrl = URL;
+    URL = RewrittenUrl(URL);
+    const HostAndPort target = HostOfUrl(URL);
+    OpenConnection(target.host, requestUrl, target.port);
+}
+
+void HTTPtransfer::OpenConnection(const std::string& host, const std::string& url,
+                                  std::int32_t port) {
+    ResetTransfer();
+    if (!host.empty()) hostName_ = host;
+    if (!url.empty()) requestUrl_ = url;
+    if (port != 0) port_ = port;
+    Socket = CSocket::Create();
+    const std::weak_ptr<HTTPtransfer> weak = weak_from_this();
+    Socket->events.OnConnect = [weak] {
+        if (const auto self = weak.lock()) self->Socket_OnConnect();
+    };
+    Socket->events.OnDataArrival = [weak](std::int32_t) {
+        if (const auto self = weak.lock()) self->Socket_OnDataArrival();
+    };
+    Socket->events.OnClose = [weak] {
+        if (const auto self = weak.lock()) self->Socket_OnClose();
+    };
+    Socket->events.OnError = [weak](std::int16_t number, std::string& description, std::int32_t,
+                                    const std::string&, const std::string&, std::int32_t, bool&) {
+        if (const auto self = weak.lock()) self->Socket_OnError(number, description);
+    };
+    Socket->Connect(Variant(hostName_), Variant(port_));
+    StartTimeoutTimer();
+}
+
+void HTTPtransfer::ResetTransfer() {
+    ++generation_;
+    StopTimeoutTimer();
+    if (Socket) Socket->events = {};
+    Socket.reset();
+    header_ = {};
+    headerComplete_ = false;
+    response_ = {};
+    chunked_ = {};
+    totalBytes_ = 0;
+    connected_ = false;
+    output_.Discard();
+}
+
+void HTTPtransfer::StartTimeoutTimer() {
+    lastActivity_ = loop::TickCount();
+    if (timeoutTimer_ != 0) return;
+    // Checked a few times within the shorter limit, so that the end comes close to it.
+    const TransferTimeouts& limits = Timeouts();
+    const auto check =
+        std::clamp<std::uint32_t>(std::min(limits.connectMs, limits.silenceMs) / 8, 10, 1000);
+    timeoutTimer_ = platform::SetTimer(0, 0, check, &HTTPtransfer::TimeoutTimerProc);
+    if (timeoutTimer_ != 0) TimerOwners()[timeoutTimer_] = weak_from_this();
+}
+
+void HTTPtransfer::StopTimeoutTimer() {
+    if (timeoutTimer_ == 0) return;
+    platform::KillTimer(0, timeoutTimer_);
+    TimerOwners().erase(timeoutTimer_);
+    timeoutTimer_ = 0;
+}
+
+void HTTPtransfer::TimeoutTimerProc(platform::HWND, platform::UINT, platform::UINT_PTR timer,
+                                    platform::DWORD) {
+    const auto found = TimerOwners().find(timer);
+    if (found == TimerOwners().end()) return;
+    if (const auto self = found->second.lock()) self->CheckTimeout();
+}
+
+void HTTPtransfer::CheckTimeout() {
+    if (!Socket) return StopTimeoutTimer();
+    const std::uint32_t limit = connected_ ? Timeouts().silenceMs : Timeouts().connectMs;
+    if (loop::TickCount() - lastActivity_ > limit) Fail(kTimedOut, SocketErrorText(kTimedOut));
+}
+
+void HTTPtransfer::Socket_OnConnect() {
+    const auto self = shared_from_this();
+    const std::uint64_t generation = generation_;
+    connected_ = true;
+    lastActivity_ = loop::TickCount();
+    Raise(events.FoundServer);
+    if (Raised(generation) || !Socket) return;
+    Socket->SendData(Variant(
+        RequestText(RequestTarget(requestUrl_), Socket->LocalIP(), HostField({hostName_, port_}))));
+}
+
+void HTTPtransfer::Socket_OnDataArrival() {
+    const auto self = shared_from_this();
+    const std::uint64_t generation = generation_;
+    lastActivity_ = loop::TickCount();
+    Variant chunk;
+    Socket->GetData(chunk);
+    const std::string* bytes = chunk.Get<std::string>();
+    if (bytes == nullptr) return;
+    if (!headerComplete_) return HeaderArrival(*bytes);
+    BodyArrival(*bytes, true);
+    if (Raised(generation)) return;
+    Raise(events.Progress, downloadedBytes_, totalBytes_);
+    if (!Raised(generation) && BodyComplete()) Finish();
+}
+
+void HTTPtransfer::HeaderArrival(std::string_view arrival) {
+    HeaderGatherer::State state = header_.Add(arrival);
+    // Interim responses ("100 Continue", "103 Early Hints") are passed over; each complete
+    // header is read once.
+    ResponseHeader parsed;
+    while (state == HeaderGatherer::State::Complete &&
+           (parsed = ParseResponseHeader(header_.Text())).Interim())
+        state = header_.NextHeader();
+    switch (state) {
+        case HeaderGatherer::State::TooLarge:
+            return Fail(kHeaderTooLarge, "response header too large");
+        case HeaderGatherer::State::Gathering:
+            if (!MayBeginStatusLine(header_.Text()))
+                return Fail(kBadStatusLine, "malformed status line");
+            return Raise(events.Progress, downloadedBytes_, totalBytes_);
+        case HeaderGatherer::State::Complete:
+            break;
+    }
+    headerComplete_ = true;
+    response_ = parsed;
+    if (!StartBody(response_)) return;
+    const std::uint64_t generation = generation_;
+    const std::string body = header_.TakeBody();
+    // The bytes that came with the header end count, but not in the speed window, and they
+    // raise no progress.
+    if (!body.empty()) BodyArrival(body, false);
+    if (!Raised(generation) && BodyComplete()) Finish();
+}
+
+// Checks the status and the framing before anything touches the save path, then creates the
+// file.
+bool HTTPtransfer::StartBody(const ResponseHeader& header) {
+    if (!header.statusLineValid) {
+        Fail(kBadStatusLine, "malformed status line");
+        return false;
+    }
+    if (header.status != 200) {
+        Fail(header.status, "server error");
+        return false;
+    }
+    if (!header.chunked && !header.contentLengthValid) {
+        Fail(kBadContentLength, "malformed content length");
+        return false;
+    }
+    totalBytes_ = header.chunked ? 0 : header.contentLength.value_or(0);
+    if (const std::string reason = output_.Create(savePath_); !reason.empty()) {
+        Fail(kFileError, "cannot create " + savePath_ + ": " + reason);
+        return false;
+    }
+    return true;
+}
+
+void HTTPtransfer::BodyArrival(std::string_view bytes, bool countSpeed) {
+    std::string decoded;
+    if (response_.chunked) {
+        if (chunked_.Feed(bytes, decoded) == ChunkedDecoder::State::Bad)
+            return Fail(kBadChunkedBody, "malformed chunked body");
+        bytes = decoded;
+    } else if (response_.contentLength) {
+        // Bytes past the announced length are no part of the resource.
+        bytes = bytes.substr(
+            0, static_cast<std::size_t>(std::max<std::int64_t>(totalBytes_ - downloadedBytes_, 0)));
+    }
+    downloadedBytes_ += static_cast<std::int64_t>(bytes.size());
+    if (countSpeed) {
+        const std::uint32_t now = loop::TickCount();
+        if (now - windowStart_ > kSpeedWindowMs) {
+            windowStart_ = now;
+            bytesPerSecond_ = windowBytes_;
+            windowBytes_ = 0;
+        }
+        windowBytes_ += static_cast<std::int64_t>(bytes.size());
+    }
+    if (const std::string reason = output_.Write(bytes); !reason.empty())
+        Fail(kFileError, "cannot write " + savePath_ + ": " + reason);
+}
+
+// The body is whole once its announced length or its last chunk is in: the download ends
+// there, whether or not the server closes the connection.
+bool HTTPtransfer::BodyComplete() const {
+    if (!headerComplete_ || !output_.IsOpen()) return false;
+    if (response_.chunked) return chunked_.CurrentState() == ChunkedDecoder::State::Done;
+    return response_.contentLength && downloadedBytes_ >= totalBytes_;
+}
+
+// Releasing the socket closes the connection without pumping messages, so nothing can come
+// between the last byte and Downloaded.
+void HTTPtransfer::Finish() {
+    const auto self = shared_from_this();
+    const std::uint64_t generation = generation_;
+    StopTimeoutTimer();
+    if (Socket) Socket->events = {};
+    Socket.reset();
+    if (const std::string reason = output_.Keep(); !reason.empty())
+        return Fail(kFileError, "cannot write " + savePath_ + ": " + reason);
+    Raise(events.Downloaded);
+    if (!Raised(generation)) ResetTransfer();
+}
+
+void HTTPtransfer::Socket_OnClose() {
+    const auto self = shared_from_this();
+    const std::uint64_t generation = generation_;
+    loop::HostPump();
+    if (Raised(generation)) return;
+    if (Socket) Socket->events = {};
+    Socket.reset();
+    // A body without a length ends with the connection; any other ends before it.
+    const bool complete =
+        headerComplete_ && output_.IsOpen() && !response_.chunked && !response_.contentLength;
+    if (!complete) return Fail(kConnectionLost, "connection lost");
+    if (const std::string reason = output_.Keep(); !reason.empty())
+        return Fail(kFileError, "cannot write " + savePath_ + ": " + reason);
+    Raise(events.Downloaded);
+    if (!Raised(generation)) ResetTransfer();
+}
+
+void HTTPtransfer::Socket_OnError(std::int16_t number, const std::string& description) {
+    const auto self = shared_from_this();
+    const std::uint64_t generation = generation_;
+    output_.Discard();
+    Raise(events.Error, static_cast<std::int32_t>(number), description);
+    // The connection is gone: the temporary file goes, the counters stay.
+    if (!Raised(generation)) ResetTransfer();
+}
+
+// Ends the download with Error; the temporary file goes at once, the connection after the
+// event unless a handler of the event already moved the transfer on.
+void HTTPtransfer::Fail(std::int32_t number, const std::string& description) {
+    const auto self = shared_from_this();
+    const std::uint64_t generation = generation_;
+    StopTimeoutTimer();
+    output_.Discard();
+    Raise(events.Error, number, description);
+    if (Raised(generation)) return;
+    if (Socket) {
+        Socket->events = {};
+        Socket->CloseSocket();
+    }
+    if (!Raised(generation)) ResetTransfer();
+}
+
+// The bytes written so far stay at the save path. A handler that runs while messages are
+// pumped here and starts a new download on this transfer keeps it.
+void HTTPtransfer::Cancel() {
+    const auto self = shared_from_this();
+    const std::uint64_t generation = generation_;
+    StopTimeoutTimer();
+    output_.Keep();
+    if (Socket) {
+        Socket->events = {};
+        Socket->CloseSocket();
+    }
+    loop::HostPump();
+    if (!Raised(generation)) ResetTransfer();
+}
+
+}  // namespace netpull::http

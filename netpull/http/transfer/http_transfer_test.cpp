@@ -1,0 +1,535 @@
+// Downloads from a scripted server on loopback: the exact bytes of each arrival, the events
+// with their order and arguments, and the file left at the save path.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "netpull/http/transfer/http_transfer.h"
+#include "netpull/socket/testing/socket_test_support.h"
+#include "transfer_timeouts.h"
+
+namespace netpull::http {
+namespace {
+
+using netpull::testing::PumpFor;
+using netpull::testing::PumpUntil;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+class TransferTest : public netpull::testing::SocketTest {
+  protected:
+    void SetUp() override {
+        SocketTest::SetUp();
+        char pattern[] = "/tmp/netpull-test-XXXXXX";
+        folder = mkdtemp(pattern);
+        path = folder + "/download.bin";
+        server.RecordRequests(request);
+    }
+    void TearDown() override {
+        SetTransferTimeoutsForTesting({});
+        transfer.reset();
+        if (server.accepted) server.accepted->CloseSocket();
+        server.listener->CloseSocket();
+        PumpFor(20);
+        std::filesystem::remove_all(folder);
+        SocketTest::TearDown();
+    }
+
+    std::string Url() const {
+        return "http://127.0.0.1:" + std::to_string(server.Port()) + "/file";
+    }
+
+    void Start() {
+        transfer = HTTPtransfer::Create();
+        transfer->events.FoundServer = [this] { log.push_back("FoundServer"); };
+        transfer->events.Progress = [this](std::int64_t bytes, std::int64_t of) {
+            log.push_back("Progress " + std::to_string(bytes) + " " + std::to_string(of));
+        };
+        transfer->events.Downloaded = [this] { log.push_back("Downloaded"); };
+        transfer->events.Error = [this](std::int32_t number, const std::string& description) {
+            log.push_back("Error " + std::to_string(number) + " " + description);
+        };
+        std::string url = Url();
+        transfer->Download(url, path);
+        ASSERT_TRUE(PumpUntil([&] { return request.ends_with("\r\n\r\n"); }));
+        log.clear();  // FoundServer came before the request; kept out of each case's list
+    }
+    // Sends one arrival and lets the client read it before the next.
+    void Send(const std::string& bytes) {
+        server.accepted->SendData(Variant(bytes));
+        PumpFor(40);
+    }
+    bool Ended() const {
+        return !log.empty() && (log.back() == "Downloaded" || log.back().starts_with("Error"));
+    }
+    void CloseAndWait() {
+        server.accepted->CloseSocket();
+        EXPECT_TRUE(PumpUntil([&] { return Ended(); }));
+        PumpFor(30);
+    }
+    void ResetConnection() {
+        const linger abort{1, 0};
+        ::setsockopt(platform::DescriptorOf(server.accepted->SocketHandle()), SOL_SOCKET, SO_LINGER,
+                     &abort, sizeof abort);
+        server.accepted->CloseSocket();
+        EXPECT_TRUE(PumpUntil([&] { return Ended(); }));
+        PumpFor(30);
+    }
+    std::string FileBytes() const {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+    bool FileExists() const { return std::filesystem::exists(path); }
+    std::vector<std::string> FolderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Shortens the limits on silence for one test.
+    void ShortTimeouts() { SetTransferTimeoutsForTesting({300, 300}); }
+
+    netpull::testing::LoopbackServer server;
+    std::string folder, path, request;
+    std::shared_ptr<HTTPtransfer> transfer;
+    std::vector<std::string> log;
+};
+
+TEST_F(TransferTest, SendsTheRequestToThePortOfTheUrl) {
+    Start();
+    EXPECT_EQ(request,
+              RequestText("/file", "127.0.0.1", "127.0.0.1:" + std::to_string(server.Port())));
+    EXPECT_EQ(transfer->URL(), Url());
+    EXPECT_EQ(transfer->SaveAs(), path);
+}
+
+TEST_F(TransferTest, RewritesTheCallersUrl) {
+    transfer = HTTPtransfer::Create();
+    std::string url = "HTTP://127.0.0.1:" + std::to_string(server.Port()) + "\\Files\\A.zip";
+    const std::string given = url;
+    transfer->Download(url, path);
+    EXPECT_EQ(url, "http://127.0.0.1:" + std::to_string(server.Port()) + "/files/a.zip");
+    EXPECT_EQ(transfer->URL(), given);
+    transfer->Cancel();
+}
+
+TEST_F(TransferTest, HeaderAndBodyInOneArrival) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
+    CloseAndWait();
+    EXPECT_THAT(log, ElementsAre("Downloaded"));
+    EXPECT_EQ(FileBytes(), "hello");
+    EXPECT_EQ(transfer->DownloadedBytes(), 5);
+}
+
+TEST_F(TransferTest, HeaderInThreeArrivals) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\n");
+    Send("Content-Length: 100\r\n");
+    Send("\r\n" + std::string(100, 'b'));
+    EXPECT_THAT(log, ElementsAre("Progress 0 0", "Progress 0 0", "Downloaded"));
+    EXPECT_EQ(transfer->DownloadedBytes(), 100);
+    EXPECT_EQ(FileBytes(), std::string(100, 'b'));
+}
+
+TEST_F(TransferTest, HeaderEndSplitAcrossArrivals) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n");
+    Send("\r");
+    Send("\nbody");
+    CloseAndWait();
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(FileBytes(), "body");
+}
+
+TEST_F(TransferTest, BodyWithoutLengthEndsAtClose) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\n\r\nfirst");
+    Send("second");
+    CloseAndWait();
+    EXPECT_THAT(log, ElementsAre("Progress 11 0", "Downloaded"));
+    EXPECT_EQ(FileBytes(), "firstsecond");
+}
+
+struct FailedStatus {
+    const char* name;
+    const char* statusLine;
+    const char* error;
+};
+
+class FailedStatusTest : public TransferTest, public ::testing::WithParamInterface<FailedStatus> {};
+
+TEST_P(FailedStatusTest, EndsWithErrorAndLeavesTheOldFileAlone) {
+    std::ofstream(path) << "old";
+    Start();
+    Send(std::string(GetParam().statusLine) + "\r\nContent-Length: 9\r\n\r\nerror page");
+    PumpUntil([&] { return Ended(); });
+    PumpFor(30);
+    EXPECT_THAT(log, ElementsAre(GetParam().error));
+    EXPECT_EQ(FileBytes(), "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, FailedStatusTest,
+    ::testing::Values(
+        FailedStatus{"NotFoundOnHttp11", "HTTP/1.1 404 Not Found", "Error 404 server error"},
+        FailedStatus{"NotFoundOnHttp10", "HTTP/1.0 404 Not Found", "Error 404 server error"},
+        FailedStatus{"Moved", "HTTP/1.1 301 Moved", "Error 301 server error"},
+        FailedStatus{"ServerError", "HTTP/1.0 500 Oops", "Error 500 server error"},
+        FailedStatus{"NoStatusCode", "HTTP/1.1 OK", "Error 3 malformed status line"},
+        FailedStatus{"NoStatusAtAll", "HTTP/1.1", "Error 3 malformed status line"},
+        FailedStatus{"NotHttp", "FOO BAR", "Error 3 malformed status line"},
+        FailedStatus{"IcecastStatus", "ICY 200 OK", "Error 3 malformed status line"},
+        FailedStatus{"Http2Status", "HTTP/2 200", "Error 3 malformed status line"},
+        FailedStatus{"HeaderWithoutStatusLine", "Server: no status line",
+                     "Error 3 malformed status line"},
+        FailedStatus{"LengthWithLetter", "HTTP/1.1 200 OK\r\nContent-Length: 1000x",
+                     "Error 5 malformed content length"},
+        FailedStatus{"NegativeLength", "HTTP/1.1 200 OK\r\nContent-Length: -5",
+                     "Error 5 malformed content length"},
+        FailedStatus{"SignedLength", "HTTP/1.1 200 OK\r\nContent-Length: +10",
+                     "Error 5 malformed content length"},
+        FailedStatus{"OverflowingLength", "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999",
+                     "Error 5 malformed content length"},
+        FailedStatus{"TwoDifferentLengths", "HTTP/1.1 200 OK\r\nContent-Length: 10",
+                     "Error 5 malformed content length"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TransferTest, StatusTwoHundredOnHttp10IsSaved) {
+    Start();
+    Send("HTTP/1.0 200 OK\r\n\r\nold style");
+    CloseAndWait();
+    EXPECT_THAT(log, ElementsAre("Downloaded"));
+    EXPECT_EQ(FileBytes(), "old style");
+}
+
+TEST_F(TransferTest, ShortBodyIsAnErrorThatLeavesTheOldFile) {
+    std::ofstream(path) << "old";
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(500, 's'));
+    CloseAndWait();
+    EXPECT_THAT(log, ElementsAre("Error 1 connection lost"));
+    EXPECT_EQ(FileBytes(), "old");
+    EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
+}
+
+TEST_F(TransferTest, CloseBeforeTheHeaderEnd) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\n");
+    CloseAndWait();
+    EXPECT_THAT(log, ElementsAre("Progress 0 0", "Error 1 connection lost"));
+    EXPECT_FALSE(FileExists());
+}
+
+TEST_F(TransferTest, ResetMidBody) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(100, 'r'));
+    ResetConnection();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("Error 10054"));
+}
+
+TEST_F(TransferTest, ChunkedBodiesAreDecoded) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nWi");
+    Send("ki\r\n1");
+    Send("0\r\n0123456789abcdef\r\n0\r\n\r\n");
+    CloseAndWait();
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(FileBytes(), "Wiki0123456789abcdef");
+    EXPECT_EQ(transfer->DownloadedBytes(), 20);
+}
+
+TEST_F(TransferTest, BadOrUnfinishedChunkingIsAnError) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n");
+    PumpUntil([&] { return Ended(); });
+    EXPECT_THAT(log, ElementsAre("Error 4 malformed chunked body"));
+}
+
+TEST_F(TransferTest, ChunkedBodyCutShortIsConnectionLost) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nWiki\r\n");
+    CloseAndWait();
+    EXPECT_EQ(log.back(), "Error 1 connection lost");
+}
+
+TEST_F(TransferTest, SlowDripCountsEveryByte) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n");
+    for (int i = 0; i < 10; ++i) Send(std::string(1, static_cast<char>('0' + i)));
+    CloseAndWait();
+    EXPECT_EQ(log.size(), 11u);
+    EXPECT_EQ(log[9], "Progress 10 10");
+    EXPECT_EQ(FileBytes(), "0123456789");
+}
+
+TEST_F(TransferTest, EndlessHeaderIsStopped) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\n");
+    for (int i = 0; i < 70 && !Ended(); ++i) Send("X-Filler: " + std::string(1000, 'f') + "\r\n");
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(log.back(), "Error 2 response header too large");
+    EXPECT_FALSE(FileExists());
+}
+
+TEST_F(TransferTest, FileThatCannotBeCreatedIsReported) {
+    path = folder + "/missing/folder/file";
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    PumpUntil([&] { return Ended(); });
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("Error 75 cannot create"));
+    EXPECT_THAT(log[0], HasSubstr("No such file or directory"));
+}
+
+TEST_F(TransferTest, CancelAtEveryStageRaisesNothing) {
+    for (int stage = 0; stage < 4; ++stage) {
+        request.clear();
+        log.clear();
+        transfer = HTTPtransfer::Create();
+        transfer->events.Progress = [this](std::int64_t, std::int64_t) {
+            log.push_back("Progress");
+        };
+        transfer->events.Downloaded = [this] { log.push_back("Downloaded"); };
+        transfer->events.Error = [this](std::int32_t, const std::string&) {
+            log.push_back("Error");
+        };
+        std::string url = Url();
+        transfer->Download(url, path);
+        if (stage >= 1) {
+            ASSERT_TRUE(PumpUntil([&] { return request.ends_with("\r\n\r\n"); }));
+        }
+        if (stage >= 2) Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n");
+        if (stage >= 3) Send("\r\n" + std::string(50, 'c'));
+        log.clear();
+        transfer->Cancel();
+        if (server.accepted) server.accepted->CloseSocket();
+        PumpFor(50);
+        EXPECT_THAT(log, IsEmpty()) << "stage " << stage;
+        EXPECT_EQ(transfer->TotalBytes(), 0);
+    }
+}
+
+TEST_F(TransferTest, EmptyHostFailsTheCallItself) {
+    transfer = HTTPtransfer::Create();
+    std::string url = "http:///nothing";
+    try {
+        transfer->Download(url, path);
+        FAIL() << "started without a host";
+    } catch (const SocketError& e) {
+        EXPECT_EQ(e.Number(), 10049);
+        EXPECT_EQ(e.Source(), "CSocket.CSocket.Connect");
+    }
+}
+
+TEST_F(TransferTest, RefusedConnectionIsOneError) {
+    const std::int32_t port = server.Port();
+    server.listener->CloseSocket();
+    transfer = HTTPtransfer::Create();
+    transfer->events.Error = [this](std::int32_t number, const std::string& description) {
+        log.push_back("Error " + std::to_string(number) + " " + description);
+    };
+    std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
+    transfer->Download(url, path);
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }));
+    PumpFor(30);
+    EXPECT_THAT(log, ElementsAre("Error 10061 Connection refused."));
+}
+
+TEST_F(TransferTest, HandlersMayCancelRestartOrDropTheTransfer) {
+    for (int action = 0; action < 3; ++action) {
+        request.clear();
+        log.clear();
+        Start();
+        transfer->events.Progress = [this, action](std::int64_t, std::int64_t) {
+            log.push_back("Progress");
+            if (action == 0) transfer->Cancel();
+            if (action == 1) {
+                std::string url = Url();
+                transfer->Download(url, path);
+            }
+            if (action == 2) transfer.reset();
+        };
+        Send("HTTP/1.1 200 OK\r\n");
+        // A cancelled transfer closed the connection: the server side may be gone.
+        if (server.accepted->SocketHandle() != -1) Send("Content-Length: 3\r\n\r\nabc");
+        server.accepted->CloseSocket();
+        PumpFor(50);
+        EXPECT_EQ(log.front(), "Progress") << action;
+        if (transfer) transfer->Cancel();
+        server.accepted.reset();
+    }
+}
+
+TEST_F(TransferTest, InterimResponsesArePassedOver) {
+    Start();
+    Send("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: </a.css>\r\n\r\n");
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nbody");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }));
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(FileBytes(), "body");
+}
+
+TEST_F(TransferTest, AnHttp09BodyIsRefusedBeforeItsEnd) {
+    std::ofstream(path) << "old";
+    Start();
+    Send("<html><body>no header at all");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }));
+    EXPECT_THAT(log, ElementsAre("Error 3 malformed status line"));
+    EXPECT_EQ(FileBytes(), "old");
+}
+
+// A server that ignores "Connection: Close" and sends more than it announced: the download
+// ends at the announced length, at once, with exactly those bytes.
+TEST_F(TransferTest, EndsAtContentLengthWithoutWaitingForTheClose) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nabc");
+    Send("defEXTRA BYTES");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 1000));
+    EXPECT_THAT(log, ElementsAre("Progress 6 6", "Downloaded"));
+    EXPECT_EQ(FileBytes(), "abcdef");
+    EXPECT_EQ(transfer->DownloadedBytes(), 6);
+}
+
+TEST_F(TransferTest, ABodyInTheHeaderArrivalEndsAtOnce) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 1000));
+    EXPECT_THAT(log, ElementsAre("Downloaded"));
+    EXPECT_TRUE(FileExists());
+    EXPECT_EQ(FileBytes(), "");
+}
+
+TEST_F(TransferTest, EndsAtTheLastChunkWithoutWaitingForTheClose) {
+    Start();
+    Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n");
+    Send("0\r\n\r\ntrailing garbage");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 1000));
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(FileBytes(), "abc");
+}
+
+TEST_F(TransferTest, ASilentServerTimesOut) {
+    ShortTimeouts();
+    std::ofstream(path) << "old";
+    for (const bool afterHeader : {false, true}) {
+        log.clear();
+        request.clear();
+        Start();
+        if (afterHeader) Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nfirst bytes");
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 3000)) << afterHeader;
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+        EXPECT_EQ(log.back(), "Error 10060 Connection timed out.") << afterHeader;
+        PumpFor(400);
+        EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                                [](const std::string& e) { return e.starts_with("Error"); }),
+                  1);
+        EXPECT_EQ(FileBytes(), "old");
+        server.accepted->CloseSocket();
+        server.accepted.reset();
+    }
+}
+
+TEST_F(TransferTest, ADripKeepsTheDownloadAlive) {
+    SetTransferTimeoutsForTesting({300, 300});
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n");
+    for (int i = 0; i < 8; ++i) {
+        server.accepted->SendData(Variant(std::string(1, 'd')));
+        PumpFor(100);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }));
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(FileBytes(), "dddddddd");
+}
+
+// Resolution that never ends: the name is asked of a server that reads and never answers.
+TEST_F(TransferTest, ResolvingAndConnectingHaveTheirOwnLimit) {
+    SetTransferTimeoutsForTesting({300, 60000});
+    const int silent = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    platform::UseNameServers("127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
+    transfer = HTTPtransfer::Create();
+    transfer->events.Error = [this](std::int32_t number, const std::string& description) {
+        log.push_back("Error " + std::to_string(number) + " " + description);
+    };
+    std::string url = "http://no-such-host.invalid/file";
+    transfer->Download(url, path);
+    EXPECT_TRUE(PumpUntil([&] { return Ended(); }, 3000));
+    EXPECT_THAT(log, ElementsAre("Error 10060 Connection timed out."));
+    ::close(silent);
+    platform::UseNameServers("127.0.0.1:9");
+}
+
+TEST_F(TransferTest, ErrorsLeaveNoTemporaryFileBehind) {
+    std::ofstream(path) << "old";
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial");
+    EXPECT_EQ(FolderEntries().size(), 2u) << "the body goes to a file of its own";
+    ResetConnection();
+    EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
+    EXPECT_EQ(FileBytes(), "old");
+}
+
+TEST_F(TransferTest, CancelKeepsTheBytesWrittenSoFar) {
+    std::ofstream(path) << "old";
+    Start();
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial");
+    transfer->Cancel();
+    PumpFor(30);
+    EXPECT_EQ(FileBytes(), "partial");
+    EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
+}
+
+// Two transfers to one path, their bodies interleaved arrival by arrival: the path ends with
+// one of them whole.
+TEST_F(TransferTest, TwoDownloadsToOnePathNeverInterleave) {
+    std::vector<std::shared_ptr<CSocket>> sides;
+    server.onAccepting = [&](CSocket& accepted) {
+        accepted.events.OnDataArrival = [](std::int32_t) {};
+    };
+    server.listener->events.OnConnectionRequest = [&](std::int32_t requestID) {
+        sides.push_back(CSocket::Create());
+        sides.back()->Accept(requestID);
+    };
+    std::vector<std::shared_ptr<HTTPtransfer>> transfers;
+    int downloaded = 0;
+    for (int i = 0; i < 2; ++i) {
+        transfers.push_back(HTTPtransfer::Create());
+        transfers.back()->events.Downloaded = [&] { ++downloaded; };
+        std::string url = Url();
+        transfers.back()->Download(url, path);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return sides.size() == 2; }));
+    PumpFor(50);
+    for (auto& side : sides)
+        side->SendData(Variant(std::string("HTTP/1.1 200 OK\r\nContent-Length: 6000\r\n\r\n")));
+    for (int part = 0; part < 3; ++part) {
+        for (std::size_t i = 0; i < sides.size(); ++i)
+            sides[i]->SendData(Variant(std::string(2000, 'A' + i)));
+        PumpFor(30);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return downloaded == 2; }));
+    const std::string bytes = FileBytes();
+    EXPECT_TRUE(bytes == std::string(6000, 'A') || bytes == std::string(6000, 'B'));
+    EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
+    for (auto& side : sides) side->CloseSocket();
+}
+
+}  // namespace
+}  // namespace netpull::http

@@ -1,0 +1,119 @@
+// One download: a single HTTP/1.1 GET over the socket layer, the response header split from
+// the body as data arrives, the body written to a file, counters and a speed window, and four
+// events. Every download that is not cancelled ends in exactly one Downloaded or Error.
+//
+// Transfers live in std::shared_ptr: a handler of one of its events may cancel it, start
+// another download, or drop the last reference to it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "netpull/http/transfer/chunked_decoder.h"
+#include "netpull/http/transfer/output_file.h"
+#include "netpull/http/transfer/response_header.h"
+#include "netpull/socket/csocket.h"
+#include "netpull/socket/windows_api.h"
+
+namespace netpull::http {
+
+// The transfer's own error numbers, beside the socket layer's and the HTTP statuses.
+inline constexpr std::int32_t kConnectionLost = 1;
+inline constexpr std::int32_t kHeaderTooLarge = 2;
+inline constexpr std::int32_t kBadStatusLine = 3;
+inline constexpr std::int32_t kBadChunkedBody = 4;
+inline constexpr std::int32_t kBadContentLength = 5;
+inline constexpr std::int32_t kFileError = 75;  // "Path/File access error", as hosts know it
+
+class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
+  public:
+    struct Events {
+        std::function<void()> FoundServer;
+        std::function<void(std::int64_t Bytes, std::int64_t ofBytes)> Progress;
+        std::function<void()> Downloaded;
+        std::function<void(std::int32_t Number, const std::string& Description)> Error;
+    };
+
+    static std::shared_ptr<HTTPtransfer> Create();
+    ~HTTPtransfer();
+
+    Events events;
+
+    const std::string& URL() const { return requestUrl_; }
+    const std::string& SaveAs() const { return savePath_; }
+    std::int64_t BytesPerSecond() const { return bytesPerSecond_; }
+    std::int64_t TotalBytes() const { return totalBytes_; }
+    std::int64_t DownloadedBytes() const { return downloadedBytes_; }
+
+    // Starts the download; URL comes back with "\" turned into "/" and lower-cased. A failure to
+    // start the connection is raised as the socket layer's SocketError.
+    void Download(std::string& URL, const std::string& SaveAs);
+    void Cancel();
+
+  private:
+    HTTPtransfer() = default;
+    void OpenConnection(const std::string& host, const std::string& url, std::int32_t port);
+    void ResetTransfer();
+    void Socket_OnConnect();
+    void Socket_OnDataArrival();
+    void Socket_OnClose();
+    void Socket_OnError(std::int16_t number, const std::string& description);
+    void HeaderArrival(std::string_view arrival);
+    bool StartBody(const ResponseHeader& header);
+    void BodyArrival(std::string_view bytes, bool countSpeed);
+    bool BodyComplete() const;
+    void Finish();
+    void Fail(std::int32_t number, const std::string& description);
+    void StartTimeoutTimer();
+    void StopTimeoutTimer();
+    void CheckTimeout();
+    static void TimeoutTimerProc(platform::HWND, platform::UINT, platform::UINT_PTR timer,
+                                 platform::DWORD);
+    bool Raised(std::uint64_t generation) const { return generation != generation_; }
+
+    std::string hostName_;
+    std::string requestUrl_;
+    std::int32_t port_ = 80;
+    std::string savePath_;
+    HeaderGatherer header_;
+    bool headerComplete_ = false;
+    ResponseHeader response_;
+    ChunkedDecoder chunked_;
+    std::int64_t totalBytes_ = 0;
+    std::int64_t downloadedBytes_ = 0;
+    OutputFile output_;
+    std::uint32_t windowStart_ = 0;
+    std::int64_t windowBytes_ = 0;
+    std::int64_t bytesPerSecond_ = 0;
+    std::shared_ptr<CSocket> Socket;
+    bool connected_ = false;          // the connection is up: the silence limit applies
+    std::uint32_t lastActivity_ = 0;  // tick count of the start, the connection or the last byte
+    platform::UINT_PTR timeoutTimer_ = 0;
+    // Changes whenever the transfer is reset, so that a step after an event can tell that a
+    // handler cancelled or restarted the transfer meanwhile.
+    std::uint64_t generation_ = 0;
+};
+
+// The host name and port of a URL: "http://" removed, up to the first "/", and a ":port" suffix
+// taken as the port (80 without one).
+struct HostAndPort {
+    std::string host;
+    std::int32_t port;
+};
+HostAndPort HostOfUrl(const std::string& rewrittenUrl);
+
+// The request target of a URL as the caller gave it: its path and query ("/" without a path),
+// with "\" read as "/", without scheme, host or fragment; bytes a request line cannot carry
+// are percent-encoded.
+std::string RequestTarget(const std::string& requestUrl);
+
+// The Host field's value: the host, and ":port" when the port is not 80.
+std::string HostField(const HostAndPort& target);
+
+// The request text sent when the connection is up.
+std::string RequestText(const std::string& target, const std::string& localIp,
+                        const std::string& hostField);
+
+}  // namespace netpull::http

@@ -1,0 +1,167 @@
+// The response header, chunked bodies, URLs and the request text.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "netpull/http/transfer/chunked_decoder.h"
+#include "netpull/http/transfer/http_transfer.h"
+#include "netpull/http/transfer/response_header.h"
+
+namespace netpull::http {
+namespace {
+
+using State = HeaderGatherer::State;
+
+TEST(HeaderGatherer, FindsTheEndWhateverTheArrivals) {
+    HeaderGatherer one;
+    EXPECT_EQ(one.Add("HTTP/1.1 200 OK\r\nA: b\r\n\r\nbody"), State::Complete);
+    EXPECT_EQ(one.Text(), "HTTP/1.1 200 OK\r\nA: b");
+    EXPECT_EQ(one.TakeBody(), "body");
+
+    // CR LF at the end of one arrival and CR LF at the start of the next.
+    HeaderGatherer split;
+    EXPECT_EQ(split.Add("HTTP/1.1 200 OK\r\n"), State::Gathering);
+    EXPECT_EQ(split.Add("A: b\r"), State::Gathering);
+    EXPECT_EQ(split.Add("\n"), State::Gathering);
+    EXPECT_EQ(split.Add("\r\nrest"), State::Complete);
+    EXPECT_EQ(split.Text(), "HTTP/1.1 200 OK\r\nA: b");
+    EXPECT_EQ(split.TakeBody(), "rest");
+}
+
+TEST(HeaderGatherer, StopsAnEndlessHeader) {
+    HeaderGatherer endless;
+    State state = State::Gathering;
+    for (int i = 0; i < 100 && state == State::Gathering; ++i)
+        state = endless.Add(std::string(1000, 'x'));
+    EXPECT_EQ(state, State::TooLarge);
+    EXPECT_LE(endless.Text().size(), kMaxHeaderBytes + 1000);
+}
+
+TEST(ResponseHeader, StatusLengthAndEncoding) {
+    const ResponseHeader h =
+        ParseResponseHeader("HTTP/1.0 404 Not Found\r\nCONTENT-LENGTH: 5000\r\nX: y");
+    EXPECT_TRUE(h.statusLineValid);
+    EXPECT_EQ(h.status, 404);
+    EXPECT_EQ(h.contentLength, 5000);
+    for (const char* field :
+         {"Content-Length: 5000", "content-length:5000", "Content-Length :  5000"})
+        EXPECT_EQ(ParseResponseHeader(std::string("HTTP/1.1 200 OK\r\n") + field).contentLength,
+                  5000)
+            << field;
+    EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked").chunked);
+    EXPECT_FALSE(ParseResponseHeader("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip").chunked);
+    EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 200").statusLineValid);
+}
+
+TEST(ResponseHeader, OnlyAnHttp1StatusLineWithThreeDigitsIsValid) {
+    for (const char* bad :
+         {"HTTP/1.1 OK", "HTTP/1.1", "FOO BAR", "ICY 200 OK", "HTTP/2 200", "HTTP/1.1  200 OK",
+          "HTTP/1.1 2000 OK", "HTTP/1.1 20 OK", "Server: x\r\nHTTP/1.1 200 OK", "",
+          "<html>hello</html>", "HTTP/1.x 200 OK", "http/1.1 200OK"}) {
+        EXPECT_FALSE(ParseResponseHeader(bad).statusLineValid) << bad;
+    }
+    EXPECT_TRUE(ParseResponseHeader("http/1.1 200 OK").statusLineValid);
+}
+
+TEST(ResponseHeader, AResponseThatCannotBeHttp1IsSeenEarly) {
+    for (const char* start : {"", "H", "http/1", "HTTP/1.1 2", "HTTP/1.1 200", "HTTP/1.1 200\r",
+                              "HTTP/1.1 200 O", "HTTP/1.1 200 OK\r\nServer"})
+        EXPECT_TRUE(MayBeginStatusLine(start)) << start;
+    for (const char* start :
+         {"<", "ICY", "HTTP/2", "HTTP/1.1 2x", "HTTP/1.1 200OK", "FOO BAR\r\n", "HTTP/1.1\r\n"})
+        EXPECT_FALSE(MayBeginStatusLine(start)) << start;
+}
+
+TEST(ResponseHeader, ContentLengthMustBeOneDecimalNumber) {
+    for (const char* bad :
+         {"five", "-3", "-5", "+10", "1000x", "", "99999999999999999999", "1 000", "0x10"}) {
+        const ResponseHeader h =
+            ParseResponseHeader(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + bad);
+        EXPECT_FALSE(h.contentLengthValid) << bad;
+        EXPECT_EQ(h.contentLength, std::nullopt) << bad;
+    }
+    const ResponseHeader twice =
+        ParseResponseHeader("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 6");
+    EXPECT_FALSE(twice.contentLengthValid);
+    const ResponseHeader same =
+        ParseResponseHeader("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 5");
+    EXPECT_TRUE(same.contentLengthValid);
+    EXPECT_EQ(same.contentLength, 5);
+}
+
+TEST(ResponseHeader, InterimStatuses) {
+    EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 100 Continue").Interim());
+    EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 103 Early Hints\r\nLink: </a.css>").Interim());
+    EXPECT_FALSE(ParseResponseHeader("HTTP/1.1 101 Switching Protocols").Interim());
+    EXPECT_FALSE(ParseResponseHeader("HTTP/1.1 200 OK").Interim());
+
+    HeaderGatherer gatherer;
+    EXPECT_EQ(gatherer.Add("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\nbody"),
+              State::Complete);
+    EXPECT_EQ(gatherer.NextHeader(), State::Complete);
+    EXPECT_EQ(gatherer.Text(), "HTTP/1.1 200 OK");
+    EXPECT_EQ(gatherer.TakeBody(), "body");
+    HeaderGatherer partial;
+    partial.Add("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 2");
+    EXPECT_EQ(partial.NextHeader(), State::Gathering);
+    EXPECT_EQ(partial.Add("00 OK\r\n\r\n"), State::Complete);
+    EXPECT_EQ(partial.Text(), "HTTP/1.1 200 OK");
+}
+
+std::string Decode(const std::vector<std::string>& arrivals, ChunkedDecoder::State expected) {
+    ChunkedDecoder decoder;
+    std::string out;
+    ChunkedDecoder::State state = ChunkedDecoder::State::Size;
+    for (const std::string& arrival : arrivals) state = decoder.Feed(arrival, out);
+    EXPECT_EQ(state, expected);
+    return out;
+}
+
+TEST(ChunkedDecoder, DecodesAcrossAnySplit) {
+    const std::string body =
+        "4\r\nWiki\r\n6;ext=1\r\npedia \r\nE\r\nin \r\n\r\nchunks.\r\n0\r\nTrailer: x\r\n\r\n";
+    EXPECT_EQ(Decode({body}, ChunkedDecoder::State::Done), "Wikipedia in \r\n\r\nchunks.");
+    for (std::size_t cut = 1; cut < body.size(); ++cut)
+        EXPECT_EQ(Decode({body.substr(0, cut), body.substr(cut)}, ChunkedDecoder::State::Done),
+                  "Wikipedia in \r\n\r\nchunks.")
+            << cut;
+    EXPECT_EQ(Decode({"4\r\nWi"}, ChunkedDecoder::State::Data), "Wi");
+}
+
+TEST(ChunkedDecoder, RefusesBadFraming) {
+    for (const char* bad :
+         {"zz\r\n", "4\r\nWikiX\r\n", "\r\n", "4\n", "-1\r\n", "ffffffffffffffffff\r\n"})
+        Decode({bad}, ChunkedDecoder::State::Bad);
+    Decode({std::string(5000, '1')}, ChunkedDecoder::State::Bad);
+}
+
+TEST(Urls, HostPortAndRequest) {
+    EXPECT_EQ(HostOfUrl("http://server/files/a.zip").host, "server");
+    EXPECT_EQ(HostOfUrl("server/a.txt").host, "server");
+    EXPECT_EQ(HostOfUrl("http://server").host, "server");
+    const HostAndPort withPort = HostOfUrl("http://server:8080/x");
+    EXPECT_EQ(withPort.host, "server");
+    EXPECT_EQ(withPort.port, 8080);
+    EXPECT_EQ(HostOfUrl("http://server/x").port, 80);
+    EXPECT_EQ(HostOfUrl("http://server:99999/x").host, "server:99999");
+    EXPECT_EQ(HostField({"server", 80}), "server");
+    EXPECT_EQ(HostField({"server", 8080}), "server:8080");
+    EXPECT_EQ(RequestText("/files/a.zip", "127.0.0.1", "server"),
+              "GET /files/a.zip HTTP/1.1\r\nAccept: */*\r\nReferer: 127.0.0.1\r\n"
+              "Accept-Language: en -gb\r\nAccept-Encoding: identity\r\n"
+              "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\nHost: server\r\n"
+              "Connection: Close\r\n\r\n");
+}
+
+TEST(Urls, RequestTargetIsTheOriginForm) {
+    EXPECT_EQ(RequestTarget("HTTP://Server\\Files\\A.zip"), "/Files/A.zip");
+    EXPECT_EQ(RequestTarget("server/a.txt"), "/a.txt");
+    EXPECT_EQ(RequestTarget("http://server"), "/");
+    EXPECT_EQ(RequestTarget("http://server:8080/x?y=1&z=2#part"), "/x?y=1&z=2");
+    EXPECT_EQ(RequestTarget("http://server?q=1"), "/?q=1");
+    EXPECT_EQ(RequestTarget("http://server#top"), "/");
+    EXPECT_EQ(RequestTarget("http://server/a b/\xC3\xA9t\xC3\xA9"), "/a%20b/%C3%A9t%C3%A9");
+    EXPECT_EQ(RequestTarget("http://server/100%25"), "/100%25");
+}
+
+}  // namespace
+}  // namespace netpull::http
