@@ -93,7 +93,7 @@ void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Varian
         if (lngRemotePort) {
             if (const auto port = lngRemotePort->AsInteger()) RemotePort_ = *port;
         }
-        if (RemoteHost_.empty()) throw SocketError::FromNumber(10049, "");
+        if (RemoteHost_.empty()) throw SocketError::FromNumber(p::WSAEADDRNOTAVAIL, "");
         // A port out of range fails here, not after the host name is resolved.
         ms::ToSigned16(RemotePort_);
         ResolvePurpose_ = 0;
@@ -105,7 +105,7 @@ void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Varian
         ResolveRequest_ = ms::ResolveHost(RemoteHost_, identity_, error);
         if (ResolveRequest_ == 0) {
             DestroySocket();
-            throw error.value_or(SocketError::FromNumber(10055, ""));
+            throw error.value_or(SocketError::FromNumber(p::WSAENOBUFS, ""));
         }
     });
 }
@@ -125,7 +125,8 @@ void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
     if (!LocalIP_.empty()) {
         address = p::inet_addr(LocalIP_);
         // The conversion sets no error of its own: the text is no address this host has.
-        if (address == kNoAddress) throw SocketError::FromNumber(10049, "CSocket.Bind");
+        if (address == kNoAddress)
+            throw SocketError::FromNumber(p::WSAEADDRNOTAVAIL, "CSocket.Bind");
     }
     const sockaddr_in record =
         WithSource("CSocket.Bind", [&] { return AddressRecord(address, LocalPort_); });

@@ -3,9 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
+#include "netpull/socket/platform/errors.h"
 #include "netpull/socket/platform/message_queue.h"
 #include "netpull/socket/socket_error_text.h"
 #include "netpull/socket/socket_support.h"
@@ -27,6 +29,17 @@ TEST(SocketErrorText, TableAndUnknownNumbers) {
     EXPECT_EQ(StartupFailureText(10091),
               "The underlying network subsystem is not ready for network communication.");
     EXPECT_EQ(StartupFailureText(12345), "");
+}
+
+TEST(SocketErrorText, ErrnoValuesMapToTheirWindowsNumbers) {
+    EXPECT_EQ(platform::WsaErrorFromErrno(EAGAIN), platform::WSAEWOULDBLOCK);
+    EXPECT_EQ(platform::WsaErrorFromErrno(EINPROGRESS), platform::WSAEWOULDBLOCK);
+    EXPECT_EQ(platform::WsaErrorFromErrno(EPIPE), platform::WSAECONNRESET);
+    EXPECT_EQ(platform::WsaErrorFromErrno(ENFILE), platform::WSAEMFILE);
+    EXPECT_EQ(platform::WsaErrorFromErrno(ECONNREFUSED), 10061);
+    // Numbers with no errno of their own, and errno values with no number, stay apart.
+    for (const int unmapped : {0, ENOENT, EDOM, -1})
+        EXPECT_EQ(platform::WsaErrorFromErrno(unmapped), platform::WSASYSCALLFAILURE) << unmapped;
 }
 
 TEST(SocketHelpers, WordsSignedValuesAndKeys) {

@@ -1,76 +1,35 @@
 // The English descriptions of the Windows Sockets error numbers.
 #include "netpull/socket/socket_error_text.h"
 
-#include <algorithm>
-#include <array>
-#include <utility>
+#include "netpull/socket/windows_api.h"
 
 namespace netpull {
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 44> kTexts{{
-    {10004, "Interrupted function call."},
-    {10013, "Permission denied."},
-    {10014, "Bad address."},
-    {10022, "Invalid argument."},
-    {10024, "Too many open files."},
-    {10035, "Resource temporarily unavailable."},
-    {10036, "Operation now in progress."},
-    {10037, "Operation already in progress."},
-    {10038, "Socket operation on nonsocket."},
-    {10039, "Destination address required."},
-    {10040, "Message too long."},
-    {10041, "Protocol wrong type for socket."},
-    {10042, "Bad protocol option."},
-    {10043, "Protocol not supported."},
-    {10044, "Socket type not supported."},
-    {10045, "Operation not supported."},
-    {10046, "Protocol family not supported."},
-    {10047, "Address family not supported by protocol family."},
-    {10048, "Address already in use."},
-    {10049, "Cannot assign requested address."},
-    {10050, "Network is down."},
-    {10051, "Network is unreachable."},
-    {10052, "Network dropped connection on reset."},
-    {10053, "Software caused connection abort."},
-    {10054, "Connection reset by peer."},
-    {10055, "No buffer space available."},
-    {10056, "Socket is already connected."},
-    {10057, "Socket is not connected."},
-    {10058, "Cannot send after socket shutdown."},
-    {10060, "Connection timed out."},
-    {10061, "Connection refused."},
-    {10064, "Host is down."},
-    {10065, "No route to host."},
-    {10067, "Too many processes."},
-    {10091, "Network subsystem is unavailable."},
-    {10092, "csocket.dll version out of range."},
-    {10093, "Successful WSAStartup not yet performed."},
-    {10101, "Graceful shutdown in progress."},
-    {10107, "System call failure."},
-    {10109, "Class type not found."},
-    {11001, "Host not found."},
-    {11002, "Nonauthoritative host not found."},
-    {11003, "This is a nonrecoverable error."},
-    {11004, "Valid name, no data record of requested type."},
-}};
+struct Description {
+    int number;
+    const char* text;
+};
+#define NETPULL_ERROR_DESCRIPTION(number, name, description, ...) {number, description},
+constexpr Description kDescriptions[] = {NETPULL_SOCKET_ERRORS(NETPULL_ERROR_DESCRIPTION)};
+#undef NETPULL_ERROR_DESCRIPTION
 
 }  // namespace
 
 std::string SocketErrorText(int number) {
-    const auto found = std::find_if(kTexts.begin(), kTexts.end(),
-                                    [number](const auto& entry) { return entry.first == number; });
-    return found == kTexts.end() ? "Unknown error." : found->second;
+    for (const Description& description : kDescriptions)
+        if (description.number == number) return description.text;
+    return "Unknown error.";
 }
 
 std::string StartupFailureText(int code) {
     switch (code) {
-        case 10022:
+        case platform::WSAEINVAL:
             return "The Windows Sockets version specified by the application is not supported by "
                    "this DLL.";
-        case 10091:
+        case platform::WSASYSNOTREADY:
             return "The underlying network subsystem is not ready for network communication.";
-        case 10092:
+        case platform::WSAVERNOTSUPPORTED:
             return "The version of Windows Sockets API support requested is not provided by this "
                    "particular "
                    "Windows Sockets implementation.";

@@ -154,7 +154,7 @@ bool CloseSocketWindow() {
 
 std::optional<SocketError> RegisterSocket(SOCKET handle, std::int32_t identity) {
     if (S().SocketWindow == 0 && OpenSocketWindow() == 0)
-        return SocketError(10004, "MSocketSupport.RegisterSocket", kCanceledText);
+        return SocketError(platform::WSAEINTR, "MSocketSupport.RegisterSocket", kCanceledText);
     if (!S().SocketRegistry) S().SocketRegistry.emplace();
     if (!S().SocketRegistry->emplace(SocketKey(handle), identity).second)
         return SocketError(0, "", "");

@@ -1,7 +1,9 @@
 """Packs the control library's resources into the blob that the library carries in a section
 of its own: the type library, the two interface GUIDs, the toolbox bitmap and the version block.
 
-Usage: make_resources.py TYPELIB OUTPUT
+Usage: make_resources.py TYPELIB OUTPUT MAJOR MINOR
+
+The interface GUIDs are read from the type library, the version is the project's.
 
 Blob: "NPRS", a 32-bit count, then per resource its type name (16-bit length and ASCII),
 32-bit id, 16-bit language, 32-bit offset and 32-bit size; the data follow, 4-byte aligned.
@@ -10,8 +12,8 @@ import struct
 import sys
 import uuid
 
-IID_HTTP = uuid.UUID("1D8BA6EF-4C2E-4B17-8A5B-E26E396D9961")
-SRCIID_HTTP = uuid.UUID("814A05A3-2A5C-402E-A96B-939238AEE801")
+from typelib import TypeLib
+
 FRENCH = 0x040C
 NEUTRAL = 0
 
@@ -62,12 +64,15 @@ def version_node(key: str, value: bytes = b"", children: bytes = b"", text: bool
     return pad4(node)
 
 
-def version_block() -> bytes:
-    fixed = struct.pack("<13I", 0xFEEF04BD, 0x00010000, 0x00010000, 0, 0x00010000, 0, 0x3F, 0, 0x00040004,
+def version_block(major: int, minor: int) -> bytes:
+    """Version 1.0 is written 1.00, as the start-up window of the lookup program shows its own."""
+    number = (major << 16) | minor
+    fixed = struct.pack("<13I", 0xFEEF04BD, 0x00010000, number, 0, number, 0, 0x3F, 0, 0x00040004,
                         2, 0, 0, 0)
-    strings = [("CompanyName", "Tarvel et Netpull"), ("FileVersion", "1.00"), ("InternalName", "Netpull"),
+    text = f"{major}.{minor:02d}"
+    strings = [("CompanyName", "Tarvel et Netpull"), ("FileVersion", text), ("InternalName", "Netpull"),
                ("OLESelfRegister", ""), ("OriginalFilename", "Netpull.ocx"), ("ProductName", "Netpull"),
-               ("ProductVersion", "1.00")]
+               ("ProductVersion", text)]
     table = b"".join(version_node(k, utf16z(v), text=True) for k, v in strings)
     string_info = version_node("StringFileInfo", children=version_node("040C04B0", children=table), text=True)
     var_info = version_node("VarFileInfo", children=version_node("Translation", struct.pack("<HH", FRENCH, 1200)),
@@ -87,16 +92,24 @@ def pack(resources: list) -> bytes:
     return pad4(b"NPRS" + struct.pack("<I", len(resources)) + entries) + data
 
 
+def interface_guid(typelib: TypeLib, name: str) -> uuid.UUID:
+    for info in typelib.typeinfos():
+        if info["name"] == name:
+            return info["guid"]
+    sys.exit(f"make_resources.py: the type library has no {name}")
+
+
 def main() -> None:
-    if len(sys.argv) != 3:
-        sys.exit("usage: make_resources.py TYPELIB OUTPUT")
+    if len(sys.argv) != 5:
+        sys.exit("usage: make_resources.py TYPELIB OUTPUT MAJOR MINOR")
     with open(sys.argv[1], "rb") as f:
         typelib = f.read()
+    library = TypeLib(typelib)
     blob = pack([("TYPELIB", 1, NEUTRAL, typelib),
-                 ("_IID_HTTP", 1, NEUTRAL, interface_resource(IID_HTTP)),
-                 ("_SRCIID_HTTP", 1, NEUTRAL, interface_resource(SRCIID_HTTP)),
+                 ("_IID_HTTP", 1, NEUTRAL, interface_resource(interface_guid(library, "_HTTP"))),
+                 ("_SRCIID_HTTP", 1, NEUTRAL, interface_resource(interface_guid(library, "__HTTP"))),
                  ("BITMAP", 30000, NEUTRAL, toolbox_bitmap()),
-                 ("VERSION", 1, FRENCH, version_block())])
+                 ("VERSION", 1, FRENCH, version_block(int(sys.argv[3]), int(sys.argv[4])))])
     with open(sys.argv[2], "wb") as f:
         f.write(blob)
 

@@ -22,6 +22,7 @@ class Module:
         self.name = name
         self.uses = set()
         self.test_uses = set()
+        self.generated = set()
         self.no_qt = False
 
 
@@ -42,10 +43,14 @@ def read_table(path):
             current.no_qt = True
         elif line.strip().startswith("| tests:"):
             current.test_uses.update(line.split(":", 1)[1].split())
+        elif line.strip().startswith("| generated:"):
+            current.generated.update(line.split(":", 1)[1].split())
         else:
             raise SystemExit(f"{path}:{number}: cannot read {line.strip()!r}")
     for module in modules.values():
         for used in module.uses | module.test_uses:
+            if used.endswith(".h"):
+                used = owner(used, modules) or used
             if used not in modules:
                 raise SystemExit(f"{path}: {module.name} uses {used}, which is not a module")
     return modules
@@ -89,13 +94,13 @@ def check_file(root, path, modules):
             problems.append(f"{where}: reaches out of its folder")
             continue
         if "/" not in included:
-            if not os.path.isfile(os.path.join(root, os.path.dirname(path), included)):
+            if included not in module.generated and not os.path.isfile(os.path.join(root, os.path.dirname(path), included)):
                 problems.append(f"{where}: a bare name must be a private header of this folder")
             continue
         target = owner(included, modules)
         if target is None:
             problems.append(f"{where}: belongs to no module")
-        elif target not in allowed:
+        elif target not in allowed and included not in allowed:
             problems.append(f"{where}: {mine} may not use {target}")
         elif not public_header_exists(root, target, included):
             problems.append(f"{where}: not a public header of {target}")

@@ -6,10 +6,12 @@ import unittest
 import check_includes
 
 TABLE = """
-low:
+low: shared/table.h
     no-qt
+shared:
 high: low
     | tests: testing
+    | generated: made.inc
 testing: low
 """
 
@@ -25,6 +27,8 @@ class IncludeCheck(unittest.TestCase):
         self.write("low/include/low/api.h", "#pragma once\n")
         self.write("low/private.h", "#pragma once\n")
         self.write("testing/include/testing/helper.h", "#pragma once\n")
+        self.write("shared/include/shared/table.h", "#pragma once\n")
+        self.write("shared/include/shared/other.h", "#pragma once\n")
 
     def tearDown(self):
         self.folder.cleanup()
@@ -42,15 +46,19 @@ class IncludeCheck(unittest.TestCase):
         self.assertEqual(self.problems("low/a.cpp", '#include "low/api.h"\n#include "private.h"\n'), [])
         self.assertEqual(self.problems("high/b.cpp", '#include "low/api.h"\n#include <QWidget>\n'), [])
         self.assertEqual(self.problems("high/b_test.cpp", '#include "testing/helper.h"\n'), [])
+        self.assertEqual(self.problems("low/a.cpp", '#include "shared/table.h"\n'), [])
+        self.assertEqual(self.problems("high/b.cpp", '#include "made.inc"\n'), [])
 
     def test_each_kind_of_leak_is_refused(self):
         cases = {
             ("low/a.cpp", '#include "high/b.h"\n'): "may not use high",
             ("high/b.cpp", '#include "low/private.h"\n'): "not a public header",
             ("high/b.cpp", '#include "private.h"\n'): "bare name",
+            ("low/a.cpp", '#include "made.inc"\n'): "bare name",
             ("high/b.cpp", '#include "../low/private.h"\n'): "out of its folder",
             ("high/b.cpp", '#include "testing/helper.h"\n'): "may not use testing",
             ("low/a.cpp", "#include <QString>\n"): "must not use Qt",
+            ("low/a.cpp", '#include "shared/other.h"\n'): "may not use shared",
             ("other/c.cpp", "\n"): "belongs to no module",
         }
         for (path, text), expected in cases.items():

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::int32_t kHttpPort = 80;
 constexpr std::uint32_t kSpeedWindowMs = 1000;
-constexpr std::int32_t kTimedOut = 10060;
+constexpr std::int32_t kTimedOut = platform::WSAETIMEDOUT;
 
 TransferTimeouts& Timeouts() {
     static TransferTimeouts timeouts;

@@ -115,7 +115,8 @@ void Resolved(void* argument, int status, int, hostent* host) {
     const Request request = found->second;
     r.pending.erase(found);
     int error = WsaErrorOfStatus(status);
-    if (error == 0 && !WriteHostEntry(*host, request.buffer, request.bufferLength)) error = 10055;
+    if (error == 0 && !WriteHostEntry(*host, request.buffer, request.bufferLength))
+        error = WSAENOBUFS;
     PostMessageA(request.window, request.message, static_cast<WPARAM>(handle),
                  MakeSelectReply(0, error));
 }

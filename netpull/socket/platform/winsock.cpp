@@ -65,7 +65,7 @@ int Transferred(SOCKET s, ssize_t n, int length, long event) {
 }  // namespace
 
 int WSAStartup(std::uint16_t version, WSADATA* data) {
-    if (version < 0x0101) return 10092;
+    if (version < 0x0101) return WSAVERNOTSUPPORTED;
     ++startCount;
     if (data != nullptr) *data = {0x0101, kMaxUdpDatagram};
     return 0;
@@ -100,7 +100,7 @@ SOCKET socket(int family, int type, int protocol) {
     }
     const bool datagram = type == SOCK_DGRAM_WIN;
     if (family != AF_INET_WIN || (type != SOCK_STREAM_WIN && !datagram)) {
-        WSASetLastError(family != AF_INET_WIN ? 10047 : 10044);
+        WSASetLastError(family != AF_INET_WIN ? WSAEAFNOSUPPORT : WSAESOCKTNOSUPPORT);
         return INVALID_SOCKET;
     }
     const int descriptor =
@@ -234,7 +234,7 @@ int getsockopt(SOCKET s, int level, int option, std::int32_t* value) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
     if (level != SOL_SOCKET_WIN || OptionName(option) < 0) {
-        WSASetLastError(10042);
+        WSASetLastError(WSAENOPROTOOPT);
         return SOCKET_ERROR;
     }
     int result = 0;
@@ -250,7 +250,7 @@ int setsockopt(SOCKET s, int level, int option, std::int32_t value) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
     if (level != SOL_SOCKET_WIN || OptionName(option) < 0 || option == SO_TYPE_WIN) {
-        WSASetLastError(10042);
+        WSASetLastError(WSAENOPROTOOPT);
         return SOCKET_ERROR;
     }
     const int v = value;

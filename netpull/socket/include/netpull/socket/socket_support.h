@@ -30,7 +30,10 @@ using platform::SOCKET;
 using platform::UINT;
 
 inline constexpr int HostResultBufferSize = 1024;
-inline constexpr long NetworkEventMask = 59;  // read, write, accept, connect, close
+inline constexpr long NetworkEventMask = platform::FD_READ | platform::FD_WRITE |
+                                         platform::FD_ACCEPT | platform::FD_CONNECT |
+                                         platform::FD_CLOSE;
+static_assert(NetworkEventMask == 59);
 
 using Registry = std::map<std::string, std::int32_t>;
 

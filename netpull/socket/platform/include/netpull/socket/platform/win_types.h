@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "netpull/socket/socket_error_table.h"
+
 namespace netpull::platform {
 
 using HWND = std::int32_t;  // window handle; 0 means none
@@ -49,19 +51,10 @@ inline constexpr int SOCK_DGRAM_WIN = 2;
 inline constexpr int IPPROTO_TCP_WIN = 6;
 inline constexpr int IPPROTO_UDP_WIN = 17;
 
-// Windows Sockets error numbers used by the stand-in itself.
-inline constexpr int WSAEINTR = 10004;
-inline constexpr int WSAEINVAL = 10022;
-inline constexpr int WSAEWOULDBLOCK = 10035;
-inline constexpr int WSAENOTSOCK = 10038;
-inline constexpr int WSAEMSGSIZE = 10040;
-inline constexpr int WSAECONNABORTED = 10053;
-inline constexpr int WSAECONNRESET = 10054;
-inline constexpr int WSANOTINITIALISED = 10093;
-inline constexpr int WSAHOST_NOT_FOUND = 11001;
-inline constexpr int WSATRY_AGAIN = 11002;
-inline constexpr int WSANO_RECOVERY = 11003;
-inline constexpr int WSANO_DATA = 11004;
+// The Windows Sockets error numbers, by their Windows names.
+#define NETPULL_ERROR_NAME(number, name, ...) inline constexpr int name = number;
+NETPULL_SOCKET_ERRORS(NETPULL_ERROR_NAME)
+#undef NETPULL_ERROR_NAME
 
 inline constexpr WPARAM LowWord(LPARAM value) {
     return static_cast<WPARAM>(value) & 0xFFFF;
