@@ -49,16 +49,18 @@ endfunction()
 
 # add_project_fuzz(name SOURCES... [LIBS libs...]): a libFuzzer target, built only with
 # PROJECT_FUZZ and clang. The code under test is compiled into it so that libFuzzer sees its
-# coverage; its seed corpus is the folder corpus/<name> beside the sources.
+# coverage; its seed corpus is the folder corpus/<name> beside the sources. The build lists
+# every target with its corpus in fuzz_targets.txt, which tools/fuzz.sh runs.
 function(add_project_fuzz name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     if(NOT PROJECT_FUZZ)
         return()
     endif()
     add_executable(${name} ${ARG_SOURCES})
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/include)
     target_link_libraries(${name} PRIVATE project_options ${ARG_LIBS})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     set_property(GLOBAL APPEND PROPERTY PROJECT_FUZZ_TARGETS
-        "${name}=${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name}")
+        "${name} $<TARGET_FILE:${name}> ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name}")
 endfunction()

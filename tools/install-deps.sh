@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build python3 clang-format-14
+    build-essential cmake ninja-build python3 clang-format-14 clang-14 libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libgl-dev libc-ares-dev mingw-w64-tools curl time
     nginx-light apache2 lighttpd qt6-translations-l10n xvfb xauth openbox x11-utils
