@@ -23,9 +23,25 @@ function(add_project_library name)
     file(GLOB_RECURSE public_headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/include/*.h)
     add_library(${name} STATIC ${ARG_SOURCES} ${public_headers})
     add_library(${ARG_ALIAS} ALIAS ${name})
+    string(REGEX REPLACE ".*::" "" export_name ${ARG_ALIAS})
+    set_target_properties(${name} PROPERTIES EXPORT_NAME ${export_name})
     target_include_directories(${name} PUBLIC
-        $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>)
+        $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
+        $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
     target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE project_options ${ARG_PRIVATE})
+endfunction()
+
+# install_project_libraries(COMPONENT component EXPORT export targets...): installs modules
+# with their public headers for hosts outside the project, under their ALIAS names.
+function(install_project_libraries)
+    cmake_parse_arguments(ARG "" "COMPONENT;EXPORT" "TARGETS" ${ARGN})
+    foreach(target IN LISTS ARG_TARGETS)
+        get_target_property(folder ${target} SOURCE_DIR)
+        install(DIRECTORY ${folder}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+            COMPONENT ${ARG_COMPONENT})
+    endforeach()
+    install(TARGETS ${ARG_TARGETS} EXPORT ${ARG_EXPORT}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT ${ARG_COMPONENT})
 endfunction()
 
 # add_project_test(name LABEL label SOURCES... [LIBS libs...] [ENVIRONMENT vars...])

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libgl-dev libc-ares-dev mingw-w64-tools curl time
     nginx-light apache2 lighttpd qt6-translations-l10n xvfb xauth openbox x11-utils
+    dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

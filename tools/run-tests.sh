@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything twice, once with warnings as errors and once with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test of both builds.
+# UndefinedBehaviorSanitizer, runs every test of both builds (the module boundaries among them),
+# and tries the Debian packages of the plain build.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/install-deps.sh"
@@ -23,4 +24,6 @@ echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$top/tools/lsan-suppressions.txt ctest --test-dir "$top/build-sanitize" -j "$jobs" --output-on-failure || status=1
 echo "== Tests"
 ctest --test-dir "$top/build" -j "$jobs" --output-on-failure || status=1
+echo "== Debian packages, unpacked and tried"
+"$top/tools/packaging/check_packages.sh" "$top/build" || status=1
 exit $status

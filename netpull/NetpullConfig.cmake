@@ -1,0 +1,5 @@
+# The Netpull package for Qt hosts: Netpull::control, the download control as a Qt widget,
+# with the HTTP transfer and the socket layer it stands on.
+include(CMakeFindDependencyMacro)
+find_dependency(Qt6 COMPONENTS Widgets)
+include(${CMAKE_CURRENT_LIST_DIR}/NetpullTargets.cmake)
