@@ -42,9 +42,16 @@ std::int32_t Percent(std::int64_t bytes, std::int64_t ofBytes) {
     return static_cast<std::int32_t>(std::clamp(p, 0.0, 32767.0));
 }
 
-std::u32string FitLine(const std::u32string& text, std::int32_t widthTwips) {
-    const auto shown = static_cast<std::size_t>(std::max(widthTwips, 0) / 100);
-    return text.size() <= shown ? text : text.substr(text.size() - shown);
+std::string FitLine(std::string_view text, std::int32_t widthTwips) {
+    auto shown = static_cast<std::size_t>(std::max(widthTwips, 0) / 100);
+    // Characters are counted by the bytes that begin them, so a cut never splits one.
+    std::size_t at = text.size();
+    while (at > 0 && shown > 0) {
+        --at;
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) --shown;
+    }
+    if (shown > 0) return std::string(text);
+    return std::string(text.substr(at));
 }
 
 std::int32_t Clamp32(std::int64_t value) {

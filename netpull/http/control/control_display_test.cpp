@@ -22,8 +22,11 @@ TEST(ControlDisplay, PercentFittingAndClamping) {
     EXPECT_EQ(Percent(512, 2048), 25);
     EXPECT_EQ(Percent(0, 2048), 0);
     EXPECT_EQ(Percent(3LL << 30, 4LL << 30), 75);  // past 2 GiB
-    EXPECT_EQ(FitLine(std::u32string(60, U'a') + U"z", 3495).size(), 34u);
-    EXPECT_EQ(FitLine(U"short", 3495), U"short");
+    EXPECT_EQ(FitLine(std::string(60, 'a') + "z", 3495), std::string(33, 'a') + "z");
+    EXPECT_EQ(FitLine("short", 3495), "short");
+    // Characters, not bytes: the cut keeps "é" whole.
+    EXPECT_EQ(FitLine("x/d\xC3\xA9j\xC3\xA0", 400), "d\xC3\xA9j\xC3\xA0");
+    EXPECT_EQ(FitLine("\xC3\xA9\xC3\xA9\xC3\xA9", 200), "\xC3\xA9\xC3\xA9");
     EXPECT_EQ(Clamp32(5LL << 30), 2147483647);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace netpull::http {
 
@@ -14,8 +15,8 @@ std::string FormatSize(std::int64_t n, char decimalPoint = '.');
 // floor(bytes / ofBytes * 100), 0 when bytes is 0, kept within 0 to 32767.
 std::int32_t Percent(std::int64_t bytes, std::int64_t ofBytes);
 
-// A label w twips wide shows the last floor(w / 100) characters of a longer text.
-std::u32string FitLine(const std::u32string& text, std::int32_t widthTwips);
+// A label w twips wide shows the last floor(w / 100) characters of a longer UTF-8 text.
+std::string FitLine(std::string_view text, std::int32_t widthTwips);
 
 // 32-bit interface values of 64-bit counters, clamped to the largest 32-bit value.
 std::int32_t Clamp32(std::int64_t value);

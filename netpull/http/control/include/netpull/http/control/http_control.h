@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "netpull/http/control/display_model.h"
 #include "netpull/http/transfer/http_transfer.h"
 
 namespace netpull::http {
@@ -77,7 +78,10 @@ class HTTP : public QWidget {
     void btnCancel_Click();
     void UserControl_Resize();
     const HTTPtransfer& Current(const char* property) const;
-    void SetFitted(QLabel* label, const std::string& text);
+    void Render();
+    QWidget* Widget(Element element) const;
+
+    DisplayModel model_;
 
     std::shared_ptr<HTTPtransfer> transfer_;  // the current transfer, none before Download
 };
