@@ -4,16 +4,13 @@
 namespace tarvel::data {
 namespace {
 
-constexpr std::string_view kField = "§";
-constexpr std::string_view kNameKeyEnd = "$";
-
 // Cuts a record from the left: each field is the text before the next separator, the last
 // one what remains. A record short of separators yields empty fields, never a failure.
 class FieldCutter {
   public:
     explicit FieldCutter(std::string_view record) : rest_(record) {}
 
-    std::string_view Next(std::string_view separator = kField) {
+    std::string_view Next(std::string_view separator = kFieldSeparator) {
         const auto at = rest_.find(separator);
         const std::string_view field = rest_.substr(0, at);
         rest_ =
@@ -34,68 +31,61 @@ std::string Joined(std::string_view a, std::string_view b) {
     return std::string(a) + " " + std::string(b);
 }
 
-using L = DetailLabel;
-
-void Set(DetailCaptions& captions, L label, std::string text) {
+void Set(DetailCaptions& captions, DetailLabel label, std::string text) {
     captions.text[static_cast<std::size_t>(label)] = std::move(text);
 }
 
 }  // namespace
 
-DetailCaptions CaptionsOfPostalRecord(std::string_view record) {
-    DetailCaptions c{{},
-                     {L::Commune, L::CommuneMin, L::Departement, L::Region, L::CodeRegion, L::Insee,
-                      L::Academie, L::CodeAca, L::ZoneVac, L::Latitude, L::Longitude}};
+DetailCaptions CaptionsOf(std::string_view record, const RecordLayout& layout) {
+    DetailCaptions captions{{}, layout.writeOrder};
     FieldCutter cut(record);
-    Set(c, L::Commune, std::string(cut.Next()));
-    Set(c, L::CommuneMin, std::string(cut.Next()));
-    Set(c, L::Departement, std::string(cut.Next()));
-    Set(c, L::Region, std::string(cut.Next()));
-    Set(c, L::CodeRegion, Spaced(cut.Next()));
-    Set(c, L::Insee, Spaced(cut.Next()));
-    Set(c, L::Academie, std::string(cut.Next()));
-    Set(c, L::CodeAca, Spaced(cut.Next()));
-    Set(c, L::ZoneVac, Spaced(cut.Next()));
-    Set(c, L::Latitude, std::string(cut.Next()));
-    Set(c, L::Longitude, std::string(cut.Rest()));
-    return c;
+    const std::string_view key = cut.Next(layout.keySeparator);
+    if (layout.keyIsCaption) Set(captions, layout.keyLabel, std::string(key));
+    std::string_view held;
+    for (std::size_t i = 0; i < layout.fieldCount; ++i) {
+        const FieldRule& rule = layout.fields[i];
+        const std::string_view field = i + 1 == layout.fieldCount ? cut.Rest() : cut.Next();
+        switch (rule.form) {
+            case FieldForm::AsIs:
+                Set(captions, rule.label, std::string(field));
+                break;
+            case FieldForm::Spaced:
+                Set(captions, rule.label, Spaced(field));
+                break;
+            case FieldForm::ThenKey:
+                Set(captions, rule.label, Joined(field, key));
+                break;
+            case FieldForm::Held:
+                held = field;
+                break;
+            case FieldForm::AfterHeld:
+                Set(captions, rule.label, Joined(held, field));
+                break;
+        }
+    }
+    return captions;
 }
 
-DetailCaptions CaptionsOfNameRecord(std::string_view record) {
-    DetailCaptions c{{},
-                     {L::Commune, L::Insee, L::Departement, L::CommuneMin, L::CodeRegion, L::Region,
-                      L::Latitude, L::Longitude, L::Academie, L::CodeAca, L::ZoneVac}};
-    FieldCutter cut(record);
-    const std::string_view nameKey = cut.Next(kNameKeyEnd);
-    Set(c, L::Insee, Spaced(cut.Next()));
-    Set(c, L::Commune, Joined(cut.Next(), nameKey));
-    const std::string_view departementCode = cut.Next();
-    Set(c, L::Departement, Joined(departementCode, cut.Next()));
-    Set(c, L::CommuneMin, std::string(cut.Next()));
-    Set(c, L::CodeRegion, Spaced(cut.Next()));
-    Set(c, L::Region, std::string(cut.Next()));
-    Set(c, L::Latitude, std::string(cut.Next()));
-    Set(c, L::Longitude, std::string(cut.Next()));
-    Set(c, L::Academie, std::string(cut.Next()));
-    Set(c, L::CodeAca, Spaced(cut.Next()));
-    Set(c, L::ZoneVac, Spaced(cut.Rest()));
-    return c;
-}
-
-// Run at every line of a name search: the two separators are looked for byte by byte, which
-// for the few bytes before them is quicker than a library search.
+// Run at every line of a name search: the separators are looked for byte by byte, which for
+// the few bytes before them is quicker than a library search. The key and the fields before
+// the postal code hold no separator.
 std::string_view PostalCodeOfNameRecord(std::string_view record) {
+    constexpr std::string_view kField = kFieldSeparator;
     const auto separatorFrom = [&](std::size_t from) {
         for (std::size_t i = from; i + kField.size() <= record.size(); ++i)
             if (record[i] == kField[0] && record[i + 1] == kField[1]) return i;
         return std::string_view::npos;
     };
-    const std::size_t first = separatorFrom(0);
-    if (first == std::string_view::npos) return {};
-    const std::size_t start = first + kField.size();
-    const std::size_t second = separatorFrom(start);
-    return record.substr(
-        start, second == std::string_view::npos ? std::string_view::npos : second - start);
+    std::size_t start = 0;
+    for (std::size_t field = 0; field < kNamePostalCodeField; ++field) {
+        const std::size_t separator = separatorFrom(start);
+        if (separator == std::string_view::npos) return {};
+        start = separator + kField.size();
+    }
+    const std::size_t end = separatorFrom(start);
+    return record.substr(start,
+                         end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
 }  // namespace tarvel::data

@@ -13,15 +13,14 @@
 namespace tarvel::data {
 namespace {
 
-constexpr unsigned char kFieldSeparator = 0xA7;
-
 std::string Damaged(const TableFormat& format, std::string_view reason) {
     return "La table " + std::string(format.typeName) + " est endommagée : " + std::string(reason) +
            " Le programme doit être réinstallé.";
 }
 
 std::string MissingSeparator(const TableFormat& format, std::size_t record, unsigned char sep) {
-    const std::string separator = sep == kFieldSeparator ? "§" : std::string(1, char(sep));
+    const std::string separator =
+        sep == kFieldSeparatorByte ? std::string(kFieldSeparator) : std::string(1, char(sep));
     return Damaged(format, "l'enregistrement " + std::to_string(record) +
                                " n'a pas de séparateur « " + separator + " ».");
 }
@@ -48,7 +47,7 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from) {
 class TableParser {
   public:
     explicit TableParser(const TableFormat& format)
-        : format_(format), keySeparator_(Utf8Of(format.keySeparator)) {}
+        : format_(format), keySeparator_(format.layout->keySeparator) {}
 
     CommuneTable Parse(std::string_view bytes) {
         bytes = WithoutPadding(bytes);
@@ -72,29 +71,22 @@ class TableParser {
     }
 
   private:
-    static std::string Utf8Of(unsigned char byte) {
-        char buffer[4];
-        return std::string(buffer, text::WriteWindows1252(byte, buffer));
-    }
-
     void AddRecord(std::string_view all, std::size_t start, std::size_t stop) {
         const std::string_view record = all.substr(start, stop - start);
         const std::size_t number = entries_.size() + 1;
         const std::size_t key = record.find(keySeparator_);
         if (key == std::string_view::npos)
-            throw TableError(MissingSeparator(format_, number, format_.keySeparator));
-        if (format_.needsFieldSeparator &&
-            record.find(kFieldSeparatorUtf8, key) == std::string_view::npos)
-            throw TableError(MissingSeparator(format_, number, kFieldSeparator));
+            throw TableError(MissingSeparator(format_, number, format_.layout->keySeparatorByte));
+        if (format_.layout->NeedsFieldSeparator() &&
+            record.find(kFieldSeparator, key) == std::string_view::npos)
+            throw TableError(MissingSeparator(format_, number, kFieldSeparatorByte));
         entries_.push_back({static_cast<std::uint32_t>(start),
                             static_cast<std::uint32_t>(record.size()),
                             static_cast<std::uint32_t>(key)});
     }
 
-    static constexpr std::string_view kFieldSeparatorUtf8 = "\xC2\xA7";
-
     const TableFormat& format_;
-    const std::string keySeparator_;  // in UTF-8
+    const std::string_view keySeparator_;  // in UTF-8
     std::vector<CommuneTable::Entry> entries_;
 };
 

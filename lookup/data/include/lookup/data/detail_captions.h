@@ -7,23 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace tarvel::data {
+#include "lookup/data/record_layout.h"
 
-// The value labels, in the panel's order from top to bottom.
-enum class DetailLabel {
-    Commune,
-    CommuneMin,
-    Departement,
-    Region,
-    CodeRegion,
-    Insee,
-    Academie,
-    CodeAca,
-    ZoneVac,
-    Latitude,
-    Longitude,
-};
-inline constexpr std::size_t kDetailLabelCount = 11;
+namespace tarvel::data {
 
 struct DetailCaptions {
     std::array<std::string, kDetailLabelCount> text;
@@ -36,15 +22,17 @@ struct DetailCaptions {
     }
 };
 
-// A postal-code record: key, ordinary-case name, département, région name and code, INSEE
-// number, académie name and code, zone, latitude, longitude.
-DetailCaptions CaptionsOfPostalRecord(std::string_view record);
+// The captions of a record of the given layout; a record short of fields gives empty
+// captions, never a failure.
+DetailCaptions CaptionsOf(std::string_view record, const RecordLayout& layout);
+inline DetailCaptions CaptionsOfPostalRecord(std::string_view record) {
+    return CaptionsOf(record, kPostalRecord);
+}
+inline DetailCaptions CaptionsOfNameRecord(std::string_view record) {
+    return CaptionsOf(record, kNameRecord);
+}
 
-// A name record: key$INSEE, postal code, département code and name, ordinary-case name,
-// région code and name, latitude, longitude, académie name and code, zone.
-DetailCaptions CaptionsOfNameRecord(std::string_view record);
-
-// The postal code of a name record: the text between its first and second "§".
+// The postal code of a name record, read at every line of a name search.
 std::string_view PostalCodeOfNameRecord(std::string_view record);
 
 }  // namespace tarvel::data

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "lookup/data/commune_table.h"
+#include "lookup/data/record_layout.h"
 
 namespace tarvel::data {
 
@@ -15,12 +16,11 @@ namespace tarvel::data {
 struct TableFormat {
     int resourceId;
     std::string_view typeName;
-    unsigned char keySeparator;  // Windows-1252 byte that ends the key of a record
-    bool needsFieldSeparator;    // whether a record needs a "§" besides its key separator
+    const RecordLayout* layout;
 };
 
-inline constexpr TableFormat kPostalCodeTable{200, "LISTEPARCP", 0xA7, false};
-inline constexpr TableFormat kNameTable{201, "LISTEPARNOM", '$', true};
+inline constexpr TableFormat kPostalCodeTable{200, "LISTEPARCP", &kPostalRecord};
+inline constexpr TableFormat kNameTable{201, "LISTEPARNOM", &kNameRecord};
 
 // A table that cannot be read or holds a malformed record. what() is a French sentence
 // fit for a message box.
