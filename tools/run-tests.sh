@@ -17,6 +17,9 @@ build() {  # build FOLDER CMAKE_OPTIONS...
 }
 build build-sanitize -DPROJECT_WERROR=ON -DPROJECT_SANITIZE=ON
 build build -DPROJECT_WERROR=ON
+echo "== Windows builds (64-bit tested under Wine, 32-bit compiled and linked)"
+build build-win64 -DPROJECT_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/x86_64-w64-mingw32.cmake"
+build build-win32 -DPROJECT_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/i686-w64-mingw32.cmake"
 
 export QT_QPA_PLATFORM=offscreen
 status=0
@@ -24,6 +27,9 @@ echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$top/tools/lsan-suppressions.txt ctest --test-dir "$top/build-sanitize" -j "$jobs" --output-on-failure || status=1
 echo "== Tests"
 ctest --test-dir "$top/build" -j "$jobs" --output-on-failure || status=1
+echo "== Tests of the Windows build under Wine"
+ctest --test-dir "$top/build-win64" -j "$jobs" --output-on-failure || status=1
+WINEPREFIX="$top/build-win64/wine-prefix" wineserver -k 2> /dev/null || true
 echo "== Debian packages, unpacked and tried"
 "$top/tools/packaging/check_packages.sh" "$top/build" || status=1
 exit $status

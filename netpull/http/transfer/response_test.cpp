@@ -1,9 +1,8 @@
-// The response header, chunked bodies, URLs and the request text.
+// The response header and chunked bodies.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "netpull/http/transfer/chunked_decoder.h"
-#include "netpull/http/transfer/http_transfer.h"
 #include "netpull/http/transfer/response_header.h"
 
 namespace netpull::http {
@@ -132,35 +131,6 @@ TEST(ChunkedDecoder, RefusesBadFraming) {
          {"zz\r\n", "4\r\nWikiX\r\n", "\r\n", "4\n", "-1\r\n", "ffffffffffffffffff\r\n"})
         Decode({bad}, ChunkedDecoder::State::Bad);
     Decode({std::string(5000, '1')}, ChunkedDecoder::State::Bad);
-}
-
-TEST(Urls, HostPortAndRequest) {
-    EXPECT_EQ(HostOfUrl("http://server/files/a.zip").host, "server");
-    EXPECT_EQ(HostOfUrl("server/a.txt").host, "server");
-    EXPECT_EQ(HostOfUrl("http://server").host, "server");
-    const HostAndPort withPort = HostOfUrl("http://server:8080/x");
-    EXPECT_EQ(withPort.host, "server");
-    EXPECT_EQ(withPort.port, 8080);
-    EXPECT_EQ(HostOfUrl("http://server/x").port, 80);
-    EXPECT_EQ(HostOfUrl("http://server:99999/x").host, "server:99999");
-    EXPECT_EQ(HostField({"server", 80}), "server");
-    EXPECT_EQ(HostField({"server", 8080}), "server:8080");
-    EXPECT_EQ(RequestText("/files/a.zip", "127.0.0.1", "server"),
-              "GET /files/a.zip HTTP/1.1\r\nAccept: */*\r\nReferer: 127.0.0.1\r\n"
-              "Accept-Language: en -gb\r\nAccept-Encoding: identity\r\n"
-              "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\nHost: server\r\n"
-              "Connection: Close\r\n\r\n");
-}
-
-TEST(Urls, RequestTargetIsTheOriginForm) {
-    EXPECT_EQ(RequestTarget("HTTP://Server\\Files\\A.zip"), "/Files/A.zip");
-    EXPECT_EQ(RequestTarget("server/a.txt"), "/a.txt");
-    EXPECT_EQ(RequestTarget("http://server"), "/");
-    EXPECT_EQ(RequestTarget("http://server:8080/x?y=1&z=2#part"), "/x?y=1&z=2");
-    EXPECT_EQ(RequestTarget("http://server?q=1"), "/?q=1");
-    EXPECT_EQ(RequestTarget("http://server#top"), "/");
-    EXPECT_EQ(RequestTarget("http://server/a b/\xC3\xA9t\xC3\xA9"), "/a%20b/%C3%A9t%C3%A9");
-    EXPECT_EQ(RequestTarget("http://server/100%25"), "/100%25");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // leaves whatever stood at the save path as it was. Failures carry the system's reason.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,10 +21,12 @@ class OutputFile {
     std::string Write(std::string_view bytes);
     std::string Keep();  // closes the file and renames it over the save path
     void Discard();      // closes and removes the temporary file
-    bool IsOpen() const { return descriptor_ >= 0; }
+    bool IsOpen() const { return file_ != kNoFile; }
 
   private:
-    int descriptor_ = -1;
+    // A POSIX descriptor, or a Windows file handle (whose invalid value is also -1).
+    static constexpr std::intptr_t kNoFile = -1;
+    std::intptr_t file_ = kNoFile;
     std::string savePath_;
     std::string temporaryPath_;
 };
