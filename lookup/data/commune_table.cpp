@@ -13,9 +13,16 @@ namespace tarvel::data {
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kCacheLine = 64;
 
-std::size_t WholeHugePages(std::size_t size) {
-    return (std::max<std::size_t>(size, 1) + kHugePage - 1) / kHugePage * kHugePage;
+std::size_t RoundedUp(std::size_t size, std::size_t unit) {
+    return (std::max<std::size_t>(size, 1) + unit - 1) / unit * unit;
+}
+
+// A text of a huge page or more takes whole huge pages; a smaller one, as in tests, does not
+// take one (the system would fault in and clear 2 MiB for it).
+std::size_t AllocationUnit(std::size_t size) {
+    return size >= kHugePage ? kHugePage : kCacheLine;
 }
 
 }  // namespace
@@ -27,10 +34,11 @@ void FreeText::operator()(char* text) const {
 // Several megabytes written once at start: in huge pages they cost a few page faults instead
 // of thousands.
 TextBuffer AllocateText(std::size_t size) {
-    const std::size_t rounded = WholeHugePages(size);
-    auto* text = static_cast<char*>(std::aligned_alloc(kHugePage, rounded));
+    const std::size_t unit = AllocationUnit(size);
+    const std::size_t rounded = RoundedUp(size, unit);
+    auto* text = static_cast<char*>(std::aligned_alloc(unit, rounded));
     if (text == nullptr) throw std::bad_alloc();
-    ::madvise(text, rounded, MADV_HUGEPAGE);
+    if (unit == kHugePage) ::madvise(text, rounded, MADV_HUGEPAGE);
     return TextBuffer(text);
 }
 
@@ -55,7 +63,8 @@ CommuneTable& CommuneTable::operator=(const CommuneTable& other) {
 }
 
 std::size_t CommuneTable::MemoryBytes() const {
-    return sizeof(*this) + WholeHugePages(size_) + entries_.capacity() * sizeof(Entry);
+    return sizeof(*this) + RoundedUp(size_, AllocationUnit(size_)) +
+           entries_.capacity() * sizeof(Entry);
 }
 
 }  // namespace tarvel::data

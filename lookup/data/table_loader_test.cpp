@@ -28,6 +28,14 @@ TEST(TableParsing, SplitsRecordsAndCutsPostalKeys) {
     EXPECT_EQ(table.Key(1), "01000 B");
 }
 
+TEST(TableParsing, ASmallTableTakesLittleMemoryAndCopiesWhole) {
+    const CommuneTable table = ParseTable("01000 A\xA7x\r\n01001 B\xA7y", kPostalCodeTable);
+    EXPECT_LT(table.MemoryBytes(), 4096u);  // no huge page for a few bytes
+    const CommuneTable copy = table;
+    EXPECT_EQ(copy.Record(1), table.Record(1));
+    EXPECT_EQ(copy.Key(0), "01000 A");
+}
+
 TEST(TableParsing, NameTableEndingWithLineBreakHasNoEmptyRecord) {
     const CommuneTable table = ParseTable(
         "AAST$64001\xA7"
