@@ -1,6 +1,7 @@
 """Reads the control library's compiled type library back field by field, and checks the
 resource blob's index."""
 import os
+import re
 import struct
 import unittest
 import uuid
@@ -8,6 +9,8 @@ import uuid
 import make_resources
 import typelib
 
+IDL = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "netpull", "http", "component",
+                   "idl", "netpull.idl")
 TLB = os.environ.get("NETPULL_TLB", "Netpull.tlb")
 BLOB = os.environ.get("NETPULL_RESOURCES", "resources.bin")
 DISPATCHABLE, DUAL, HIDDEN, NONEXTENSIBLE, OLEAUTOMATION, CONTROL, CANCREATE = 0x1000, 0x40, 0x10, 0x80, 0x100, 0x20, 0x2
@@ -76,6 +79,25 @@ class ResourceBlob(unittest.TestCase):
                                                   ("BITMAP", 30000, 0), ("VERSION", 1, 0x040C)])
         self.assertEqual(found[1][3], 20)
         self.assertEqual(found[3][3], 760)
+
+    def test_interface_resources_carry_the_guids_of_the_idl(self):
+        with open(IDL, encoding="ascii") as f:
+            idl = f.read()
+        declared = {name: uuid.UUID(guid) for guid, name in
+                    re.findall(r"uuid\(([0-9A-Fa-f-]{36})\)[^\]]*\]\s*(?:dispinterface|interface)\s+(\w+)", idl)}
+        with open(BLOB, "rb") as f:
+            blob = f.read()
+        for resource, interface in (("_IID_HTTP", "_HTTP"), ("_SRCIID_HTTP", "__HTTP")):
+            at = blob.index(struct.pack("<H", len(resource)) + resource.encode())
+            offset, size = struct.unpack_from("<II", blob, at + 2 + len(resource) + 6)
+            self.assertEqual(size, 20)
+            self.assertEqual(uuid.UUID(bytes_le=blob[offset + 4:offset + 20]), declared[interface])
+
+    def test_version_block_shows_the_version_given(self):
+        block = make_resources.version_block(2, 5)
+        self.assertIn("2.05".encode("utf-16-le"), block)
+        self.assertEqual(struct.unpack_from("<I", block, block.index(struct.pack("<I", 0xFEEF04BD)) + 8)[0],
+                         (2 << 16) | 5)
 
     def test_bitmap_shows_a_green_light_on_white(self):
         bitmap = make_resources.toolbox_bitmap()
