@@ -18,4 +18,5 @@ if(BUILD_TESTING)
     endif()
 endif()
 
+add_subdirectory(netpull/socket)
 add_subdirectory(netpull/http/transfer)

@@ -55,12 +55,11 @@ CSocket::~CSocket() {
     ms::EndcsocketService();
 }
 
-platform::SOCKET CSocket::vbSocket() {
+SOCKET CSocket::vbSocket() {
     const bool datagram = Protocol_ == ProtocolUdp;
-    const p::SOCKET handle =
-        p::socket(p::AF_INET_WIN, datagram ? p::SOCK_DGRAM_WIN : p::SOCK_STREAM_WIN,
-                  datagram ? p::IPPROTO_UDP_WIN : p::IPPROTO_TCP_WIN);
-    if (handle == p::INVALID_SOCKET) return -1;
+    const SOCKET handle = p::socket(AF_INET_WIN, datagram ? SOCK_DGRAM_WIN : SOCK_STREAM_WIN,
+                                    datagram ? IPPROTO_UDP_WIN : IPPROTO_TCP_WIN);
+    if (handle == INVALID_SOCKET) return -1;
     if (ms::RegisterSocket(handle, identity_)) {
         p::closesocket(handle);
         return -1;
@@ -82,8 +81,8 @@ void CSocket::ReadBufferSizes() {
         SendBufferSize_ = RecvBufferSize_ = MaxDatagramSize_;
         return;
     }
-    p::getsockopt(SocketHandle_, p::SOL_SOCKET_WIN, p::SO_RCVBUF_WIN, &RecvBufferSize_);
-    p::getsockopt(SocketHandle_, p::SOL_SOCKET_WIN, p::SO_SNDBUF_WIN, &SendBufferSize_);
+    p::getsockopt(SocketHandle_, SOL_SOCKET_WIN, SO_RCVBUF_WIN, &RecvBufferSize_);
+    p::getsockopt(SocketHandle_, SOL_SOCKET_WIN, SO_SNDBUF_WIN, &SendBufferSize_);
 }
 
 void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Variant> lngRemotePort) {
@@ -93,7 +92,7 @@ void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Varian
         if (lngRemotePort) {
             if (const auto port = lngRemotePort->AsInteger()) RemotePort_ = *port;
         }
-        if (RemoteHost_.empty()) throw SocketError::FromNumber(p::WSAEADDRNOTAVAIL, "");
+        if (RemoteHost_.empty()) throw SocketError::FromNumber(WSAEADDRNOTAVAIL, "");
         // A port out of range fails here, not after the host name is resolved.
         ms::ToSigned16(RemotePort_);
         ResolvePurpose_ = 0;
@@ -105,14 +104,14 @@ void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Varian
         ResolveRequest_ = ms::ResolveHost(RemoteHost_, identity_, error);
         if (ResolveRequest_ == 0) {
             DestroySocket();
-            throw error.value_or(SocketError::FromNumber(p::WSAENOBUFS, ""));
+            throw error.value_or(SocketError::FromNumber(WSAENOBUFS, ""));
         }
     });
 }
 
 void CSocket::ConnectTo(std::uint32_t address) {
     if (p::connect(SocketHandle_, AddressRecord(address, RemotePort_)) == -1) {
-        if (p::WSAGetLastError() != p::WSAEWOULDBLOCK) FailWithLastError("");
+        if (p::WSAGetLastError() != WSAEWOULDBLOCK) FailWithLastError("");
         State_ = StateConnecting;
     }
 }
@@ -125,8 +124,7 @@ void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
     if (!LocalIP_.empty()) {
         address = p::inet_addr(LocalIP_);
         // The conversion sets no error of its own: the text is no address this host has.
-        if (address == kNoAddress)
-            throw SocketError::FromNumber(p::WSAEADDRNOTAVAIL, "CSocket.Bind");
+        if (address == kNoAddress) throw SocketError::FromNumber(WSAEADDRNOTAVAIL, "CSocket.Bind");
     }
     const sockaddr_in record =
         WithSource("CSocket.Bind", [&] { return AddressRecord(address, LocalPort_); });
@@ -149,7 +147,7 @@ void CSocket::Listen() {
 void CSocket::Accept(std::int32_t requestID) {
     WithSource("CSocket.Accept", [&] {
         // The request of a failed accept is -1: there is nothing to take over.
-        if (requestID == p::INVALID_SOCKET) throw SocketError::FromNumber(p::WSAENOTSOCK, "");
+        if (requestID == INVALID_SOCKET) throw SocketError::FromNumber(WSAENOTSOCK, "");
         SocketHandle_ = requestID;
         sockaddr_in record{};
         if (p::getsockname(SocketHandle_, &record) == 0) {
@@ -163,8 +161,8 @@ void CSocket::Accept(std::int32_t requestID) {
             RemoteHost_ = RemoteHostIP_;
         }
         std::int32_t type = 0;
-        if (p::getsockopt(SocketHandle_, p::SOL_SOCKET_WIN, p::SO_TYPE_WIN, &type) == 0)
-            Protocol_ = type == p::SOCK_STREAM_WIN ? ProtocolTcp : ProtocolUdp;
+        if (p::getsockopt(SocketHandle_, SOL_SOCKET_WIN, SO_TYPE_WIN, &type) == 0)
+            Protocol_ = type == SOCK_STREAM_WIN ? ProtocolTcp : ProtocolUdp;
         ReadBufferSizes();
         RecvBuffer_.clear();
         if (const std::optional<SocketError> failure =
@@ -215,8 +213,7 @@ void CSocket::RemoteHost(const std::string& newvalue) {
     if (Protocol_ != ProtocolUdp || !EnsureSocket()) return;
     const bool broadcast = newvalue.size() >= 4 && newvalue.ends_with(".255");
     if (broadcast == BroadcastOn_) return;
-    if (p::setsockopt(SocketHandle_, p::SOL_SOCKET_WIN, p::SO_BROADCAST_WIN, broadcast ? 1 : 0) ==
-        -1)
+    if (p::setsockopt(SocketHandle_, SOL_SOCKET_WIN, SO_BROADCAST_WIN, broadcast ? 1 : 0) == -1)
         FailWithLastError("CSocket.RemoteHost");
     BroadcastOn_ = broadcast;
 }
@@ -241,15 +238,15 @@ void CSocket::PostSocketEvent(std::uint32_t eventCode, std::uint32_t errorCode) 
             return RaiseError(static_cast<std::int32_t>(errorCode), "");
         }
         switch (eventCode) {
-            case p::FD_READ:
+            case FD_READ:
                 return HandleRead();
-            case p::FD_WRITE:
+            case FD_WRITE:
                 return HandleWrite();
-            case p::FD_ACCEPT:
+            case FD_ACCEPT:
                 return HandleAccept();
-            case p::FD_CONNECT:
+            case FD_CONNECT:
                 return HandleConnect();
-            case p::FD_CLOSE:
+            case FD_CLOSE:
                 return HandleClose(SocketHandle_);
             default:
                 return;
@@ -276,10 +273,10 @@ void CSocket::HandleWrite() {
 
 void CSocket::HandleAccept() {
     sockaddr_in record{};
-    const p::SOCKET accepted = p::accept(SocketHandle_, &record);
+    const SOCKET accepted = p::accept(SocketHandle_, &record);
     // Nobody would take the connection over: it is closed at once rather than left open.
     if (!events.OnConnectionRequest) {
-        if (accepted != p::INVALID_SOCKET) p::closesocket(accepted);
+        if (accepted != INVALID_SOCKET) p::closesocket(accepted);
         return;
     }
     Raise(events.OnConnectionRequest, static_cast<std::int32_t>(accepted));
@@ -303,7 +300,7 @@ void CSocket::HandleConnect() {
 
 // Drains what the peer sent before closing, then closes. A handler that closes or replaces
 // the socket ends the drain: the notification belonged to the socket that is gone.
-void CSocket::HandleClose(platform::SOCKET handle) {
+void CSocket::HandleClose(SOCKET handle) {
     while (SocketHandle_ == handle && RecvToBuffer() > 0) {
         AwaitingResponse_ = false;
         Raise(events.OnDataArrival, static_cast<std::int32_t>(RecvBuffer_.size()));
@@ -319,8 +316,8 @@ void CSocket::HandleClose(platform::SOCKET handle) {
     Raise(events.OnClose);
 }
 
-void CSocket::PostGetHostEvent(platform::HANDLE request, std::uint32_t address,
-                               const std::string& hostName, std::int32_t errorCode) {
+void CSocket::PostGetHostEvent(HANDLE request, std::uint32_t address, const std::string& hostName,
+                               std::int32_t errorCode) {
     const std::shared_ptr<CSocket> self = shared_from_this();
     WithSource("CSocket.PostGetHostEvent", [&] {
         if (errorCode > 0) {
@@ -333,7 +330,7 @@ void CSocket::PostGetHostEvent(platform::HANDLE request, std::uint32_t address,
         RemoteHostIP_ = p::inet_ntoa(address);
         if (ResolvePurpose_ == 1) return SendBuffered();
         if (p::connect(SocketHandle_, AddressRecord(address, RemotePort_)) == -1) {
-            if (p::WSAGetLastError() == p::WSAEWOULDBLOCK)
+            if (p::WSAGetLastError() == WSAEWOULDBLOCK)
                 State_ = StateConnecting;
             else
                 RaiseError(p::WSAGetLastError(), "CSocket.PostGetHostEvent");

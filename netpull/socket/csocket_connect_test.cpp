@@ -146,7 +146,7 @@ TEST_F(ConnectTest, OneServiceStartAndWindowPerRegistration) {
     EXPECT_TRUE(MSocketSupport::State().ServiceStarted);
     EXPECT_EQ(MSocketSupport::State().MaxDatagramSize, 65467);
     first->Listen();
-    const platform::HWND window = MSocketSupport::State().SocketWindow;
+    const HWND window = MSocketSupport::State().SocketWindow;
     EXPECT_NE(window, 0);
     EXPECT_EQ(MSocketSupport::State().SocketRegistry->count(
                   MSocketSupport::SocketKey(first->SocketHandle())),

@@ -33,7 +33,7 @@ void WaitAndPumpWithin(std::uint32_t start, std::int32_t wait) {
     const std::uint32_t elapsed = ElapsedSince(start);
     const std::uint32_t limit = static_cast<std::uint32_t>(std::max(wait, 0));
     p::MsgWaitForMultipleObjects(0, nullptr, 0, elapsed >= limit ? 0 : limit - elapsed + 1,
-                                 p::QS_ALLINPUT);
+                                 QS_ALLINPUT);
     p::HostPump();
 }
 
@@ -93,7 +93,7 @@ void CSocket::SendFrom(std::string_view unsent, bool held) {
         ResolveRequest_ = ms::ResolveHost(RemoteHost_, identity_, error);
     }
     if (n == -1) {
-        if (p::WSAGetLastError() != p::WSAEWOULDBLOCK)
+        if (p::WSAGetLastError() != WSAEWOULDBLOCK)
             throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.SendData");
         return keepFrom(0);
     }
@@ -103,7 +103,7 @@ void CSocket::SendFrom(std::string_view unsent, bool held) {
         SendBuffer_.clear();
         SendStart_ = 0;
         p::PostMessageA(ms::State().SocketWindow, ms::State().SocketMessageId,
-                        static_cast<p::WPARAM>(SocketHandle_), p::FD_WRITE);
+                        static_cast<WPARAM>(SocketHandle_), FD_WRITE);
     }
     Raise(events.OnSendProgress, n, static_cast<std::int32_t>(SendBuffer_.size() - SendStart_));
 }

@@ -1,6 +1,7 @@
 // The English descriptions of the Windows Sockets error numbers.
 #include "netpull/socket/socket_error_text.h"
 
+#include "netpull/socket/socket_error_table.h"
 #include "netpull/socket/windows_api.h"
 
 namespace netpull {
@@ -24,12 +25,12 @@ std::string SocketErrorText(int number) {
 
 std::string StartupFailureText(int code) {
     switch (code) {
-        case platform::WSAEINVAL:
+        case WSAEINVAL:
             return "The Windows Sockets version specified by the application is not supported by "
                    "this DLL.";
-        case platform::WSASYSNOTREADY:
+        case WSASYSNOTREADY:
             return "The underlying network subsystem is not ready for network communication.";
-        case platform::WSAVERNOTSUPPORTED:
+        case WSAVERNOTSUPPORTED:
             return "The version of Windows Sockets API support requested is not provided by this "
                    "particular "
                    "Windows Sockets implementation.";

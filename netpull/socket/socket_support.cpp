@@ -17,7 +17,7 @@ struct CSocketDispatch {
     static void Socket(CSocket& object, std::uint32_t event, std::uint32_t error) {
         object.PostSocketEvent(event, error);
     }
-    static void Resolve(CSocket& object, platform::HANDLE request, std::uint32_t address,
+    static void Resolve(CSocket& object, HANDLE request, std::uint32_t address,
                         const std::string& name, std::int32_t error) {
         object.PostGetHostEvent(request, address, name, error);
     }
@@ -81,14 +81,14 @@ std::unique_ptr<HostBuffer> ReleaseRequest(HANDLE request, std::optional<std::in
     return buffer;
 }
 
-void DispatchSocketEvent(platform::WPARAM wParam, platform::LPARAM lParam) {
+void DispatchSocketEvent(WPARAM wParam, LPARAM lParam) {
     const auto identity = Find(S().SocketRegistry, SocketKey(static_cast<std::int64_t>(wParam)));
     if (!identity) return;
     const std::shared_ptr<CSocket> object = SocketFromPointer(*identity);
     if (object) CSocketDispatch::Socket(*object, LowWord(lParam), HighWord(lParam));
 }
 
-void DispatchResolveResult(platform::WPARAM wParam, platform::LPARAM lParam) {
+void DispatchResolveResult(WPARAM wParam, LPARAM lParam) {
     const auto request = static_cast<HANDLE>(wParam);
     const auto error = static_cast<std::int32_t>(HighWord(lParam));
     std::optional<std::int32_t> identity;
@@ -154,7 +154,7 @@ bool CloseSocketWindow() {
 
 std::optional<SocketError> RegisterSocket(SOCKET handle, std::int32_t identity) {
     if (S().SocketWindow == 0 && OpenSocketWindow() == 0)
-        return SocketError(platform::WSAEINTR, "MSocketSupport.RegisterSocket", kCanceledText);
+        return SocketError(WSAEINTR, "MSocketSupport.RegisterSocket", kCanceledText);
     if (!S().SocketRegistry) S().SocketRegistry.emplace();
     if (!S().SocketRegistry->emplace(SocketKey(handle), identity).second)
         return SocketError(0, "", "");
@@ -199,8 +199,7 @@ HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
     return request;
 }
 
-platform::LRESULT SocketWindowProc(HWND window, UINT message, platform::WPARAM wParam,
-                                   platform::LPARAM lParam) {
+LRESULT SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         if (message == S().SocketMessageId) {
             DispatchSocketEvent(wParam, lParam);

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::int32_t kHttpPort = 80;
 constexpr std::uint32_t kSpeedWindowMs = 1000;
-constexpr std::int32_t kTimedOut = platform::WSAETIMEDOUT;
+constexpr std::int32_t kTimedOut = WSAETIMEDOUT;
 
 TransferTimeouts& Timeouts() {
     static TransferTimeouts timeouts;
@@ -22,8 +22,8 @@ TransferTimeouts& Timeouts() {
 }
 
 // The transfer behind each running timeout timer.
-std::map<platform::UINT_PTR, std::weak_ptr<HTTPtransfer>>& TimerOwners() {
-    static std::map<platform::UINT_PTR, std::weak_ptr<HTTPtransfer>> owners;
+std::map<UINT_PTR, std::weak_ptr<HTTPtransfer>>& TimerOwners() {
+    static std::map<UINT_PTR, std::weak_ptr<HTTPtransfer>> owners;
     return owners;
 }
 
@@ -192,8 +192,7 @@ void HTTPtransfer::StopTimeoutTimer() {
     timeoutTimer_ = 0;
 }
 
-void HTTPtransfer::TimeoutTimerProc(platform::HWND, platform::UINT, platform::UINT_PTR timer,
-                                    platform::DWORD) {
+void HTTPtransfer::TimeoutTimerProc(HWND, UINT, UINT_PTR timer, DWORD) {
     const auto found = TimerOwners().find(timer);
     if (found == TimerOwners().end()) return;
     if (const auto self = found->second.lock()) self->CheckTimeout();

@@ -118,7 +118,7 @@ void Resolved(void* argument, int status, int, hostent* host) {
     if (error == 0 && !WriteHostEntry(*host, request.buffer, request.bufferLength))
         error = WSAENOBUFS;
     PostMessageA(request.window, request.message, static_cast<WPARAM>(handle),
-                 MakeSelectReply(0, error));
+                 WSAMAKEASYNCREPLY(0, error));
 }
 
 bool EnsureChannel() {

@@ -59,7 +59,7 @@ bool HasData(int descriptor) {
 
 void Post(const Record& r, SOCKET s, long event, int error) {
     if (r.mask & event)
-        PostMessageA(r.window, r.message, static_cast<WPARAM>(s), MakeSelectReply(event, error));
+        PostMessageA(r.window, r.message, static_cast<WPARAM>(s), WSAMAKESELECTREPLY(event, error));
 }
 
 short WantedEvents(const Record& r) {

@@ -70,7 +70,7 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     void Listen();
     void Accept(std::int32_t requestID);
     void CloseSocket();
-    platform::SOCKET vbSocket();
+    SOCKET vbSocket();
 
     // Data transfer.
     void SendData(const Variant& varData);
@@ -91,7 +91,7 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
 
     // Properties.
     std::int32_t State() const { return State_; }
-    platform::SOCKET SocketHandle() const { return SocketHandle_; }
+    SOCKET SocketHandle() const { return SocketHandle_; }
     std::int32_t RemotePort() const { return RemotePort_; }
     void RemotePort(std::int32_t newvalue) { RemotePort_ = newvalue; }
     const std::string& RemoteHostIP() const { return RemoteHostIP_; }
@@ -112,13 +112,13 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
 
     CSocket();
     void PostSocketEvent(std::uint32_t eventCode, std::uint32_t errorCode);
-    void PostGetHostEvent(platform::HANDLE request, std::uint32_t address,
-                          const std::string& hostName, std::int32_t errorCode);
+    void PostGetHostEvent(HANDLE request, std::uint32_t address, const std::string& hostName,
+                          std::int32_t errorCode);
     void HandleRead();
     void HandleWrite();
     void HandleAccept();
     void HandleConnect();
-    void HandleClose(platform::SOCKET handle);
+    void HandleClose(SOCKET handle);
     bool EnsureSocket();
     void ReadBufferSizes();
     void DestroySocket();
@@ -151,8 +151,8 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     std::string RemoteHost_;
     std::string RemoteHostIP_;
     std::int32_t RemotePort_ = 0;
-    platform::SOCKET SocketHandle_ = -1;
-    platform::HANDLE ResolveRequest_ = 0;
+    SOCKET SocketHandle_ = -1;
+    HANDLE ResolveRequest_ = 0;
     std::string SendBuffer_;     // its unsent bytes start at SendStart_
     std::size_t SendStart_ = 0;  // sent bytes are skipped, not moved, so long sends stay linear
     std::string RecvBuffer_;

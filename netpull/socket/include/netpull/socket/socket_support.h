@@ -24,15 +24,8 @@ class CSocket;
 
 namespace MSocketSupport {
 
-using platform::HANDLE;
-using platform::HWND;
-using platform::SOCKET;
-using platform::UINT;
-
 inline constexpr int HostResultBufferSize = 1024;
-inline constexpr long NetworkEventMask = platform::FD_READ | platform::FD_WRITE |
-                                         platform::FD_ACCEPT | platform::FD_CONNECT |
-                                         platform::FD_CLOSE;
+inline constexpr long NetworkEventMask = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
 static_assert(NetworkEventMask == 59);
 
 using Registry = std::map<std::string, std::int32_t>;
@@ -43,7 +36,7 @@ struct ServiceState {
     UINT SocketMessageId = 0;
     UINT ResolveMessageId = 0;
     HWND SocketWindow = 0;
-    platform::WNDPROC PreviousWindowProc = nullptr;
+    WNDPROC PreviousWindowProc = nullptr;
     std::optional<Registry> SocketRegistry;      // "S<handle>" -> object identity
     std::optional<Registry> ResolveRegistry;     // "R<request>" -> object identity
     std::optional<Registry> HostBufferRegistry;  // "S<identity>" -> request whose buffer it is
@@ -64,8 +57,7 @@ bool DetachSocket(SOCKET handle);
 HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
                    std::optional<SocketError>& error);
 
-platform::LRESULT SocketWindowProc(HWND window, UINT message, platform::WPARAM wParam,
-                                   platform::LPARAM lParam);
+LRESULT SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 HWND OpenSocketWindow();
 bool CloseSocketWindow();

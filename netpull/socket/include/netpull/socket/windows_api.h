@@ -1,6 +1,15 @@
 // The Windows interface that the socket layer and the code above it are written against:
-// its types, window messages and timers. On Linux it is our stand-in of that interface.
+// Windows Sockets 1.1 and user32's types, messages and timers. On Windows it is the real one;
+// on Linux it is our stand-in of it.
 #pragma once
 
+#ifdef _WIN32
+// winsock2.h first, in a block of its own so that sorting keeps the order: windows.h would
+// otherwise bring the older winsock.h.
+#include <winsock2.h>
+
+#include <windows.h>
+#else
 #include "netpull/socket/platform/message_queue.h"
 #include "netpull/socket/platform/win_types.h"
+#endif

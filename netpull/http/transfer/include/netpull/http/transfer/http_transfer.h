@@ -69,8 +69,7 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     void StartTimeoutTimer();
     void StopTimeoutTimer();
     void CheckTimeout();
-    static void TimeoutTimerProc(platform::HWND, platform::UINT, platform::UINT_PTR timer,
-                                 platform::DWORD);
+    static void TimeoutTimerProc(HWND, UINT, UINT_PTR timer, DWORD);
     bool Raised(std::uint64_t generation) const { return generation != generation_; }
 
     std::string hostName_;
@@ -90,7 +89,7 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     std::shared_ptr<CSocket> Socket;
     bool connected_ = false;          // the connection is up: the silence limit applies
     std::uint32_t lastActivity_ = 0;  // tick count of the start, the connection or the last byte
-    platform::UINT_PTR timeoutTimer_ = 0;
+    UINT_PTR timeoutTimer_ = 0;
     // Changes whenever the transfer is reset, so that a step after an event can tell that a
     // handler cancelled or restarted the transfer meanwhile.
     std::uint64_t generation_ = 0;

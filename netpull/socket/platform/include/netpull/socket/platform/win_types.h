@@ -1,12 +1,11 @@
-// The Windows types and constants that the socket layer is written against, so that the code
-// above this folder reads as it would over Windows Sockets 1.1 and user32.
+// The Windows types and constants that the socket layer is written against, in the global
+// namespace and as macros where the Windows headers have them so, so that the code above this
+// folder reads as it would over Windows Sockets 1.1 and user32.
 #pragma once
 
 #include <cstdint>
 
 #include "netpull/socket/socket_error_table.h"
-
-namespace netpull::platform {
 
 using HWND = std::int32_t;  // window handle; 0 means none
 using UINT = std::uint32_t;
@@ -31,12 +30,12 @@ inline constexpr SOCKET INVALID_SOCKET = -1;
 inline constexpr int SOCKET_ERROR = -1;
 
 // Network events of WSAAsyncSelect.
-inline constexpr long FD_READ = 1;
-inline constexpr long FD_WRITE = 2;
-inline constexpr long FD_OOB = 4;
-inline constexpr long FD_ACCEPT = 8;
-inline constexpr long FD_CONNECT = 16;
-inline constexpr long FD_CLOSE = 32;
+#define FD_READ 0x01
+#define FD_WRITE 0x02
+#define FD_OOB 0x04
+#define FD_ACCEPT 0x08
+#define FD_CONNECT 0x10
+#define FD_CLOSE 0x20
 
 // Socket options at SOL_SOCKET level, with their Windows numbers.
 inline constexpr int SOL_SOCKET_WIN = 0xFFFF;
@@ -56,12 +55,14 @@ inline constexpr int IPPROTO_UDP_WIN = 17;
 NETPULL_SOCKET_ERRORS(NETPULL_ERROR_NAME)
 #undef NETPULL_ERROR_NAME
 
-inline constexpr WPARAM LowWord(LPARAM value) {
-    return static_cast<WPARAM>(value) & 0xFFFF;
-}
-inline constexpr LPARAM MakeSelectReply(long event, int error) {
-    return static_cast<LPARAM>((static_cast<std::uint32_t>(error & 0xFFFF) << 16) |
-                               (static_cast<std::uint32_t>(event) & 0xFFFF));
-}
-
-}  // namespace netpull::platform
+// The words of a message parameter, and the network event and error of a WSAAsyncSelect or
+// WSAAsyncGetHostByName message.
+#define LOWORD(l) (static_cast<std::uint16_t>(static_cast<std::uintptr_t>(l) & 0xFFFF))
+#define HIWORD(l) (static_cast<std::uint16_t>((static_cast<std::uintptr_t>(l) >> 16) & 0xFFFF))
+#define WSAMAKESELECTREPLY(event, error)                                      \
+    (static_cast<LPARAM>((static_cast<std::uint32_t>((error)&0xFFFF) << 16) | \
+                         (static_cast<std::uint32_t>(event) & 0xFFFF)))
+#define WSAMAKEASYNCREPLY(buflen, error) WSAMAKESELECTREPLY(buflen, error)
+#define WSAGETSELECTEVENT(lParam) LOWORD(lParam)
+#define WSAGETSELECTERROR(lParam) HIWORD(lParam)
+#define WSAGETASYNCERROR(lParam) HIWORD(lParam)
