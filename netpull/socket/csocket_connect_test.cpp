@@ -147,7 +147,7 @@ TEST_F(ConnectTest, OneServiceStartAndWindowPerRegistration) {
     EXPECT_EQ(MSocketSupport::State().MaxDatagramSize, 65467);
     first->Listen();
     const HWND window = MSocketSupport::State().SocketWindow;
-    EXPECT_NE(window, 0);
+    EXPECT_NE(window, nullptr);
     EXPECT_EQ(MSocketSupport::State().SocketRegistry->count(
                   MSocketSupport::SocketKey(first->SocketHandle())),
               1u);
@@ -158,10 +158,10 @@ TEST_F(ConnectTest, OneServiceStartAndWindowPerRegistration) {
         MSocketSupport::SocketWindowProc(window, MSocketSupport::State().SocketMessageId, 99999, 1),
         0);
     first->CloseSocket();
-    EXPECT_EQ(MSocketSupport::State().SocketWindow, 0);
-    EXPECT_FALSE(platform::IsWindow(window));
+    EXPECT_EQ(MSocketSupport::State().SocketWindow, nullptr);
+    EXPECT_FALSE(IsWindow(window));
     second->Listen();
-    EXPECT_NE(MSocketSupport::State().SocketWindow, 0);
+    EXPECT_NE(MSocketSupport::State().SocketWindow, nullptr);
     second->CloseSocket();
 }
 

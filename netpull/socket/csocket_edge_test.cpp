@@ -187,9 +187,8 @@ TEST_F(SocketTest, ErrorNumbersBeyondSixteenBitsAreNotRaised) {
                                  const std::string&, const std::string&, std::int32_t,
                                  bool&) { numbers.push_back(number); };
     const auto& state = MSocketSupport::State();
-    platform::PostMessageA(state.SocketWindow, state.SocketMessageId,
-                           static_cast<WPARAM>(client->SocketHandle()),
-                           WSAMAKESELECTREPLY(FD_READ, 40000));
+    PostMessageA(state.SocketWindow, state.SocketMessageId,
+                 static_cast<WPARAM>(client->SocketHandle()), WSAMAKESELECTREPLY(FD_READ, 40000));
     PumpFor(50);
     EXPECT_THAT(numbers, ::testing::IsEmpty());
     client->CloseSocket();
@@ -270,12 +269,13 @@ class DatagramPlatformTest : public SocketTest {
         SocketTest::SetUp();
         platform::WSADATA data{};
         platform::WSAStartup(0x0101, &data);
-        window = platform::CreateWindowExA("STATIC", "TEST");
-        platform::SetWindowProcedure(window, &Record);
+        window =
+            CreateWindowExA(0, "STATIC", "TEST", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Record));
         events.clear();
     }
     void TearDown() override {
-        platform::DestroyWindow(window);
+        DestroyWindow(window);
         platform::WSACleanup();
         SocketTest::TearDown();
     }
@@ -308,7 +308,7 @@ TEST_F(DatagramPlatformTest, AnIcmpErrorIsOneReadThatFailsWithReset) {
     // Nothing more to report: the loop sleeps.
     int wakeUps = 0;
     for (int i = 0; i < 10; ++i)
-        if (platform::MsgWaitForMultipleObjects(0, nullptr, 0, 30, QS_ALLINPUT) != WAIT_TIMEOUT) {
+        if (MsgWaitForMultipleObjects(0, nullptr, 0, 30, QS_ALLINPUT) != WAIT_TIMEOUT) {
             ++wakeUps;
             platform::PumpOnce();
         }

@@ -32,8 +32,8 @@ bool TimeIsUp(std::uint32_t start, std::int32_t wait) {
 void WaitAndPumpWithin(std::uint32_t start, std::int32_t wait) {
     const std::uint32_t elapsed = ElapsedSince(start);
     const std::uint32_t limit = static_cast<std::uint32_t>(std::max(wait, 0));
-    p::MsgWaitForMultipleObjects(0, nullptr, 0, elapsed >= limit ? 0 : limit - elapsed + 1,
-                                 QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, 0, elapsed >= limit ? 0 : limit - elapsed + 1,
+                              QS_ALLINPUT);
     p::HostPump();
 }
 
@@ -102,8 +102,8 @@ void CSocket::SendFrom(std::string_view unsent, bool held) {
     } else {
         SendBuffer_.clear();
         SendStart_ = 0;
-        p::PostMessageA(ms::State().SocketWindow, ms::State().SocketMessageId,
-                        static_cast<WPARAM>(SocketHandle_), FD_WRITE);
+        PostMessageA(ms::State().SocketWindow, ms::State().SocketMessageId,
+                     static_cast<WPARAM>(SocketHandle_), FD_WRITE);
     }
     Raise(events.OnSendProgress, n, static_cast<std::int32_t>(SendBuffer_.size() - SendStart_));
 }

@@ -52,10 +52,13 @@ TEST(MessageQueue, NamesWindowsAndPendingMessages) {
     using namespace platform;
     EXPECT_EQ(RegisterWindowMessageA("Netpull.test"), RegisterWindowMessageA("Netpull.test"));
     EXPECT_NE(RegisterWindowMessageA("Netpull.test"), RegisterWindowMessageA("Netpull.other"));
-    EXPECT_EQ(CreateWindowExA("BUTTON", "x"), 0);
+    EXPECT_EQ(CreateWindowExA(0, "BUTTON", "x", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr),
+              nullptr);
 
-    const HWND window = CreateWindowExA("STATIC", "test");
-    const WNDPROC previous = SetWindowProcedure(window, &Recorder);
+    const HWND window =
+        CreateWindowExA(0, "STATIC", "test", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Recorder)));
     ASSERT_NE(previous, nullptr);
     EXPECT_EQ(CallWindowProcA(previous, window, 1234, 1, 2), 0);  // the static procedure
     const int before = static_cast<int>(Recorder(0, 0, 0, 0));

@@ -119,9 +119,9 @@ std::int32_t InitcsocketService() {
     S().ServiceStarted = true;
     S().MaxDatagramSize = ToUnsigned16(data.iMaxUdpDg);
     S().ResolveMessageId =
-        platform::RegisterWindowMessageA(std::string(kLibraryName) + ".ResolveMessage");
+        RegisterWindowMessageA((std::string(kLibraryName) + ".ResolveMessage").c_str());
     S().SocketMessageId =
-        platform::RegisterWindowMessageA(std::string(kLibraryName) + ".csocketMessage");
+        RegisterWindowMessageA((std::string(kLibraryName) + ".csocketMessage").c_str());
     return S().MaxDatagramSize;
 }
 
@@ -132,9 +132,11 @@ void EndcsocketService() {
 }
 
 HWND OpenSocketWindow() {
-    S().SocketWindow = platform::CreateWindowExA("STATIC", "SOCKET_WINDOW");
+    S().SocketWindow = CreateWindowExA(0, "STATIC", "SOCKET_WINDOW", 0, 0, 0, 0, 0, nullptr,
+                                       nullptr, nullptr, nullptr);
     if (S().SocketWindow == 0) return 0;
-    S().PreviousWindowProc = platform::SetWindowProcedure(S().SocketWindow, &SocketWindowProc);
+    S().PreviousWindowProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        S().SocketWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SocketWindowProc)));
     return S().SocketWindow;
 }
 
@@ -146,8 +148,9 @@ bool CloseSocketWindow() {
     S().ResolveRegistry.reset();
     S().HostBufferRegistry.reset();
     const bool restored =
-        platform::SetWindowProcedure(S().SocketWindow, S().PreviousWindowProc) != nullptr;
-    const bool destroyed = platform::DestroyWindow(S().SocketWindow);
+        SetWindowLongPtrA(S().SocketWindow, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(S().PreviousWindowProc)) != 0;
+    const bool destroyed = DestroyWindow(S().SocketWindow);
     S().SocketWindow = 0;
     return restored && destroyed;
 }
@@ -213,7 +216,7 @@ LRESULT SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         // No failure ever leaves the window procedure.
         return 0;
     }
-    return platform::CallWindowProcA(S().PreviousWindowProc, window, message, wParam, lParam);
+    return CallWindowProcA(S().PreviousWindowProc, window, message, wParam, lParam);
 }
 
 std::int32_t EnterLiveObject(const std::weak_ptr<CSocket>& object) {

@@ -181,13 +181,13 @@ void HTTPtransfer::StartTimeoutTimer() {
     const TransferTimeouts& limits = Timeouts();
     const auto check =
         std::clamp<std::uint32_t>(std::min(limits.connectMs, limits.silenceMs) / 8, 10, 1000);
-    timeoutTimer_ = platform::SetTimer(0, 0, check, &HTTPtransfer::TimeoutTimerProc);
+    timeoutTimer_ = SetTimer(0, 0, check, &HTTPtransfer::TimeoutTimerProc);
     if (timeoutTimer_ != 0) TimerOwners()[timeoutTimer_] = weak_from_this();
 }
 
 void HTTPtransfer::StopTimeoutTimer() {
     if (timeoutTimer_ == 0) return;
-    platform::KillTimer(0, timeoutTimer_);
+    KillTimer(0, timeoutTimer_);
     TimerOwners().erase(timeoutTimer_);
     timeoutTimer_ = 0;
 }

@@ -201,22 +201,6 @@ void ArmTimer(int milliseconds) {
     RearmTimerDescriptor();
 }
 
-UINT_PTR SetTimer(HWND, UINT_PTR, UINT elapse, TIMERPROC procedure) {
-    if (procedure == nullptr) return 0;
-    Loop& loop = TheLoop();
-    const UINT_PTR id = loop.nextTimer++;
-    const std::chrono::milliseconds interval(std::max<UINT>(elapse, 10));
-    loop.timers.emplace(id, Timer{interval, Clock::now() + interval, procedure});
-    RearmTimerDescriptor();
-    return id;
-}
-
-BOOL KillTimer(HWND, UINT_PTR idEvent) {
-    const bool killed = TheLoop().timers.erase(idEvent) == 1;
-    if (killed) RearmTimerDescriptor();
-    return killed ? 1 : 0;
-}
-
 namespace {
 
 std::uint32_t TickCount() {
@@ -278,21 +262,6 @@ void PumpOnce() {
     Pump(nullptr);
 }
 
-DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
-    Loop& loop = TheLoop();
-    // Inside a pump, posted messages do not signal the wake-up and the mirror lags: look at the
-    // queue itself and bring the mirror up to date before waiting.
-    if (HasPendingMessages()) return WAIT_OBJECT_0 + count;
-    SyncAllEpoll();
-    int timeout =
-        milliseconds == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(milliseconds, 0x7FFFFFFF));
-    // A host's own input does not come through this loop: wake often enough to serve it.
-    constexpr int kHostInputWait = 20;
-    if (loop.hostPump && (timeout < 0 || timeout > kHostInputWait)) timeout = kHostInputWait;
-    epoll_event event{};
-    return epoll_wait(loop.epoll, &event, 1, timeout) > 0 ? WAIT_OBJECT_0 + count : WAIT_TIMEOUT;
-}
-
 // Outside any pump the epoll set mirrors the watches exactly, so what the wait found ready is
 // what a poll would find: the pump uses it instead of polling again.
 void WaitAndPump(int timeoutMs) {
@@ -331,3 +300,37 @@ void HostPump() {
 }
 
 }  // namespace netpull::platform
+
+// The Windows calls of the loop, in the global namespace as Windows has them.
+using namespace netpull::platform;
+
+UINT_PTR SetTimer(HWND, UINT_PTR, UINT elapse, TIMERPROC procedure) {
+    if (procedure == nullptr) return 0;
+    Loop& loop = TheLoop();
+    const UINT_PTR id = loop.nextTimer++;
+    const std::chrono::milliseconds interval(std::max<UINT>(elapse, 10));
+    loop.timers.emplace(id, Timer{interval, Clock::now() + interval, procedure});
+    RearmTimerDescriptor();
+    return id;
+}
+
+BOOL KillTimer(HWND, UINT_PTR idEvent) {
+    const bool killed = TheLoop().timers.erase(idEvent) == 1;
+    if (killed) RearmTimerDescriptor();
+    return killed ? 1 : 0;
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
+    Loop& loop = TheLoop();
+    // Inside a pump, posted messages do not signal the wake-up and the mirror lags: look at the
+    // queue itself and bring the mirror up to date before waiting.
+    if (HasPendingMessages()) return WAIT_OBJECT_0 + count;
+    SyncAllEpoll();
+    int timeout =
+        milliseconds == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(milliseconds, 0x7FFFFFFF));
+    // A host's own input does not come through this loop: wake often enough to serve it.
+    constexpr int kHostInputWait = 20;
+    if (loop.hostPump && (timeout < 0 || timeout > kHostInputWait)) timeout = kHostInputWait;
+    epoll_event event{};
+    return epoll_wait(loop.epoll, &event, 1, timeout) > 0 ? WAIT_OBJECT_0 + count : WAIT_TIMEOUT;
+}

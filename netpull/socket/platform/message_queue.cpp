@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace netpull::platform {
 namespace {
@@ -24,7 +25,7 @@ struct Queue {
     std::map<std::string, UINT, std::less<>> registered;
     std::map<HWND, WNDPROC> windows;
     std::deque<Message> pending;
-    HWND nextWindow = 0x10000;
+    std::uintptr_t nextWindow = 0x10000;
     void (*postObserver)() = nullptr;
 };
 
@@ -34,53 +35,6 @@ Queue& TheQueue() {
 }
 
 }  // namespace
-
-UINT RegisterWindowMessageA(std::string_view name) {
-    Queue& q = TheQueue();
-    if (const auto found = q.registered.find(name); found != q.registered.end())
-        return found->second;
-    const UINT number = 0xC000 + static_cast<UINT>(q.registered.size());
-    q.registered.emplace(std::string(name), number);
-    return number;
-}
-
-HWND CreateWindowExA(std::string_view className, std::string_view) {
-    if (className != "STATIC") return 0;
-    Queue& q = TheQueue();
-    const HWND window = q.nextWindow++;
-    q.windows.emplace(window, &StaticWindowProc);
-    return window;
-}
-
-bool DestroyWindow(HWND window) {
-    return TheQueue().windows.erase(window) == 1;
-}
-
-bool IsWindow(HWND window) {
-    return TheQueue().windows.contains(window);
-}
-
-WNDPROC SetWindowProcedure(HWND window, WNDPROC procedure) {
-    const auto found = TheQueue().windows.find(window);
-    if (found == TheQueue().windows.end() || procedure == nullptr) return nullptr;
-    const WNDPROC previous = found->second;
-    found->second = procedure;
-    return previous;
-}
-
-LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
-                        LPARAM lParam) {
-    return procedure != nullptr ? procedure(window, message, wParam, lParam) : 0;
-}
-
-bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Queue& q = TheQueue();
-    if (!q.windows.contains(window)) return false;
-    const bool wasEmpty = q.pending.empty();
-    q.pending.push_back({window, message, wParam, lParam});
-    if (wasEmpty && q.postObserver != nullptr) q.postObserver();
-    return true;
-}
 
 void DispatchPendingMessages() {
     Queue& q = TheQueue();
@@ -103,3 +57,57 @@ void SetPostObserver(void (*observer)()) {
 }
 
 }  // namespace netpull::platform
+
+using netpull::platform::Message;
+using netpull::platform::Queue;
+using netpull::platform::StaticWindowProc;
+using netpull::platform::TheQueue;
+
+UINT RegisterWindowMessageA(LPCSTR name) {
+    Queue& q = TheQueue();
+    const std::string_view key(name != nullptr ? name : "");
+    if (const auto found = q.registered.find(key); found != q.registered.end())
+        return found->second;
+    const UINT number = 0xC000 + static_cast<UINT>(q.registered.size());
+    q.registered.emplace(std::string(key), number);
+    return number;
+}
+
+HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int, int, HWND, HMENU,
+                     HINSTANCE, LPVOID) {
+    if (className == nullptr || std::string_view(className) != "STATIC") return nullptr;
+    Queue& q = TheQueue();
+    const auto window = reinterpret_cast<HWND>(q.nextWindow++);
+    q.windows.emplace(window, &StaticWindowProc);
+    return window;
+}
+
+BOOL DestroyWindow(HWND window) {
+    return TheQueue().windows.erase(window) == 1;
+}
+
+BOOL IsWindow(HWND window) {
+    return TheQueue().windows.contains(window);
+}
+
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
+    const auto found = TheQueue().windows.find(window);
+    if (index != GWLP_WNDPROC || found == TheQueue().windows.end() || value == 0) return 0;
+    const WNDPROC previous = found->second;
+    found->second = reinterpret_cast<WNDPROC>(value);
+    return reinterpret_cast<LONG_PTR>(previous);
+}
+
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
+                        LPARAM lParam) {
+    return procedure != nullptr ? procedure(window, message, wParam, lParam) : 0;
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Queue& q = TheQueue();
+    if (!q.windows.contains(window)) return false;
+    const bool wasEmpty = q.pending.empty();
+    q.pending.push_back({window, message, wParam, lParam});
+    if (wasEmpty && q.postObserver != nullptr) q.postObserver();
+    return true;
+}

@@ -3,31 +3,25 @@
 // message pending at one moment. Messages posted to a destroyed window are dropped.
 #pragma once
 
-#include <string_view>
-
 #include "netpull/socket/platform/win_types.h"
 
-namespace netpull::platform {
-
 // The same name always gives the same number, from 0xC000 up.
-UINT RegisterWindowMessageA(std::string_view name);
+UINT RegisterWindowMessageA(LPCSTR name);
 
-// Creates a window of the "STATIC" class, whose own procedure answers every message with 0.
-HWND CreateWindowExA(std::string_view className, std::string_view windowName);
-bool DestroyWindow(HWND window);
-bool IsWindow(HWND window);
+// Creates a window of the "STATIC" class, whose own procedure answers every message with 0;
+// there is no other class. Style, place, parent, menu and instance are not looked at.
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID parameter);
+BOOL DestroyWindow(HWND window);
+BOOL IsWindow(HWND window);
 
-// SetWindowLongA(window, GWL_WNDPROC, procedure): returns the previous procedure, or
-// nullptr when the window does not exist.
-WNDPROC SetWindowProcedure(HWND window, WNDPROC procedure);
+// Only GWLP_WNDPROC: replaces the window's procedure and returns the previous one, or 0 when
+// the window does not exist.
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
 LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Delivers the messages that are pending now, in order; messages posted while they are
-// delivered wait for the next call. Procedures may post, create and destroy windows.
-void DispatchPendingMessages();
-bool HasPendingMessages();
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Timers without a window: SetTimer(0, 0, elapse, procedure) returns a new timer number, and
 // the procedure is called with it every elapse milliseconds from inside the loop's pumps
@@ -39,6 +33,14 @@ BOOL KillTimer(HWND window, UINT_PTR idEvent);
 // WAIT_OBJECT_0 + count when input is there, WAIT_TIMEOUT otherwise. Only count 0 is known here.
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
                                 DWORD milliseconds, DWORD wakeMask);
+
+// What the stand-in's loop needs of the queue, which Windows keeps to itself.
+namespace netpull::platform {
+
+// Delivers the messages that are pending now, in order; messages posted while they are
+// delivered wait for the next call. Procedures may post, create and destroy windows.
+void DispatchPendingMessages();
+bool HasPendingMessages();
 
 // Called whenever a message is posted to an empty queue, so that the loop can wake its host.
 void SetPostObserver(void (*observer)());

@@ -7,18 +7,27 @@
 
 #include "netpull/socket/socket_error_table.h"
 
-using HWND = std::int32_t;  // window handle; 0 means none
+// Handles are pointers to types of their own, as with STRICT: one kind cannot pass for another.
+using HWND = struct HWND__*;  // window handle; null means none
+using HMENU = struct HMENU__*;
+using HINSTANCE = struct HINSTANCE__*;
 using UINT = std::uint32_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
-using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+using LONG_PTR = std::intptr_t;
+using LPCSTR = const char*;
+using LPVOID = void*;
+#define CALLBACK
+using WNDPROC = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using SOCKET = std::int32_t;  // -1 is INVALID_SOCKET
 using HANDLE = std::int32_t;  // asynchronous request handle; 0 means none
 using UINT_PTR = std::uintptr_t;
 using DWORD = std::uint32_t;
 using BOOL = int;
-using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+using TIMERPROC = void(CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
+
+#define GWLP_WNDPROC (-4)
 
 inline constexpr UINT WM_TIMER = 0x0113;
 inline constexpr DWORD INFINITE = 0xFFFFFFFFu;

@@ -83,7 +83,7 @@ class SocketTest : public ::testing::Test {
         const MSocketSupport::ServiceState& state = MSocketSupport::State();
         EXPECT_FALSE(state.SocketRegistry.has_value()) << "a socket is still registered";
         EXPECT_FALSE(state.ResolveRegistry.has_value()) << "a resolution is still registered";
-        EXPECT_EQ(state.SocketWindow, 0) << "the hidden window is still there";
+        EXPECT_EQ(state.SocketWindow, nullptr) << "the hidden window is still there";
     }
 };
 
