@@ -178,16 +178,16 @@ void RearmTimerDescriptor() {
     std::optional<Clock::time_point> due = loop.timerWorkDue;
     for (const auto& [id, timer] : loop.timers)
         if (!due || timer.due < *due) due = timer.due;
-    itimerspec spec{};
+    itimerspec setting{};
     if (due) {
         const auto wait =
             std::chrono::duration_cast<std::chrono::nanoseconds>(*due - Clock::now()).count();
         // A zero value would disarm the timer: wake after at least one microsecond.
         const long total = std::max<long>(static_cast<long>(wait), 1000L);
-        spec.it_value.tv_sec = total / 1000000000L;
-        spec.it_value.tv_nsec = total % 1000000000L;
+        setting.it_value.tv_sec = total / 1000000000L;
+        setting.it_value.tv_nsec = total % 1000000000L;
     }
-    timerfd_settime(loop.timer, 0, &spec, nullptr);
+    timerfd_settime(loop.timer, 0, &setting, nullptr);
     loop.timerArmed = due.has_value();
     if (due) loop.timerDue = *due;
 }
