@@ -2,35 +2,20 @@
 // notifications.
 #include "netpull/socket/csocket.h"
 
-#include <netinet/in.h>
-
-#include "netpull/socket/platform/event_loop.h"
-#include "netpull/socket/platform/winsock.h"
+#include "netpull/socket/socket_loop.h"
 #include "netpull/socket/socket_support.h"
+#include "netpull/socket/windows_sockets.h"
+#include "socket_addresses.h"
 
 namespace netpull {
 namespace {
 
-namespace p = platform;
 namespace ms = MSocketSupport;
 
-constexpr std::uint32_t kNoAddress = 0xFFFFFFFFu;
 constexpr int kCloseSocketPumps = 10;
 
-sockaddr_in AddressRecord(std::uint32_t address, std::int32_t port) {
-    sockaddr_in record{};
-    record.sin_family = AF_INET;
-    record.sin_port = p::HostToNetwork16(static_cast<std::uint16_t>(ms::ToSigned16(port)));
-    record.sin_addr.s_addr = address;
-    return record;
-}
-
-std::int32_t PortOf(const sockaddr_in& record) {
-    return ms::ToUnsigned16(static_cast<std::int16_t>(p::NetworkToHost16(record.sin_port)));
-}
-
 [[noreturn]] void FailWithLastError(const char* source) {
-    throw SocketError::FromNumber(p::WSAGetLastError(), source);
+    throw SocketError::FromNumber(WSAGetLastError(), source);
 }
 
 }  // namespace
@@ -48,7 +33,7 @@ std::shared_ptr<CSocket> CSocket::Create() {
 CSocket::~CSocket() {
     ms::LeaveLiveObject(identity_);
     try {
-        if (SocketHandle_ != -1) DestroySocket();
+        if (SocketHandle_ != INVALID_SOCKET) DestroySocket();
     } catch (const SocketError&) {
         // Nothing can be reported from a destruction.
     }
@@ -57,20 +42,20 @@ CSocket::~CSocket() {
 
 SOCKET CSocket::vbSocket() {
     const bool datagram = Protocol_ == ProtocolUdp;
-    const SOCKET handle = p::socket(AF_INET_WIN, datagram ? SOCK_DGRAM_WIN : SOCK_STREAM_WIN,
-                                    datagram ? IPPROTO_UDP_WIN : IPPROTO_TCP_WIN);
-    if (handle == INVALID_SOCKET) return -1;
+    const SOCKET handle =
+        socket(AF_INET, datagram ? SOCK_DGRAM : SOCK_STREAM, datagram ? IPPROTO_UDP : IPPROTO_TCP);
+    if (handle == INVALID_SOCKET) return INVALID_SOCKET;
     if (ms::RegisterSocket(handle, identity_)) {
-        p::closesocket(handle);
-        return -1;
+        closesocket(handle);
+        return INVALID_SOCKET;
     }
     return handle;
 }
 
 bool CSocket::EnsureSocket() {
-    if (SocketHandle_ != -1) return true;
+    if (SocketHandle_ != INVALID_SOCKET) return true;
     SocketHandle_ = vbSocket();
-    if (SocketHandle_ == -1) return false;
+    if (SocketHandle_ == INVALID_SOCKET) return false;
     RecvBuffer_.clear();
     ReadBufferSizes();
     return true;
@@ -81,8 +66,8 @@ void CSocket::ReadBufferSizes() {
         SendBufferSize_ = RecvBufferSize_ = MaxDatagramSize_;
         return;
     }
-    p::getsockopt(SocketHandle_, SOL_SOCKET_WIN, SO_RCVBUF_WIN, &RecvBufferSize_);
-    p::getsockopt(SocketHandle_, SOL_SOCKET_WIN, SO_SNDBUF_WIN, &SendBufferSize_);
+    RecvBufferSize_ = IntOption(SocketHandle_, SO_RCVBUF, RecvBufferSize_);
+    SendBufferSize_ = IntOption(SocketHandle_, SO_SNDBUF, SendBufferSize_);
 }
 
 void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Variant> lngRemotePort) {
@@ -96,24 +81,32 @@ void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Varian
         // A port out of range fails here, not after the host name is resolved.
         ms::ToSigned16(RemotePort_);
         ResolvePurpose_ = 0;
-        const std::uint32_t address = p::inet_addr(RemoteHost_);
-        if (address != kNoAddress) return ConnectTo(address);
+        const std::uint32_t address = inet_addr(RemoteHost_.c_str());
+        if (address != INADDR_NONE) return ConnectTo(address);
         State_ = StateResolvingHost;
-        ResolveRequest_ = 0;
+        ResolveRequest_ = nullptr;
         std::optional<SocketError> error;
         ResolveRequest_ = ms::ResolveHost(RemoteHost_, identity_, error);
-        if (ResolveRequest_ == 0) {
+        if (ResolveRequest_ == nullptr) {
             DestroySocket();
             throw error.value_or(SocketError::FromNumber(WSAENOBUFS, ""));
         }
     });
 }
 
+// Windows refuses some addresses at once (INADDR_ANY, no route): the socket goes then, and the
+// failure is the caller's.
 void CSocket::ConnectTo(std::uint32_t address) {
-    if (p::connect(SocketHandle_, AddressRecord(address, RemotePort_)) == -1) {
-        if (p::WSAGetLastError() != WSAEWOULDBLOCK) FailWithLastError("");
+    const sockaddr_in record = AddressRecord(address, RemotePort_);
+    if (connect(SocketHandle_, AsAddress(record), sizeof record) == 0) return;
+    const int error = WSAGetLastError();
+    if (error == WSAEWOULDBLOCK) {
         State_ = StateConnecting;
+        return;
     }
+    State_ = StateError;
+    DestroySocket();
+    throw SocketError::FromNumber(error, "");
 }
 
 void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
@@ -122,13 +115,14 @@ void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
     if (lngLocalPort > 0) LocalPort_ = lngLocalPort;
     std::uint32_t address = INADDR_ANY;
     if (!LocalIP_.empty()) {
-        address = p::inet_addr(LocalIP_);
+        address = inet_addr(LocalIP_.c_str());
         // The conversion sets no error of its own: the text is no address this host has.
-        if (address == kNoAddress) throw SocketError::FromNumber(WSAEADDRNOTAVAIL, "CSocket.Bind");
+        if (address == INADDR_NONE) throw SocketError::FromNumber(WSAEADDRNOTAVAIL, "CSocket.Bind");
     }
     const sockaddr_in record =
         WithSource("CSocket.Bind", [&] { return AddressRecord(address, LocalPort_); });
-    if (p::bind(SocketHandle_, record) == -1) FailWithLastError("CSocket.Bind");
+    if (bind(SocketHandle_, AsAddress(record), sizeof record) == SOCKET_ERROR)
+        FailWithLastError("CSocket.Bind");
     IsBound_ = true;
 }
 
@@ -136,7 +130,7 @@ void CSocket::Listen() {
     WithSource("CSocket.Listen", [&] {
         if (!EnsureSocket()) return;
         if (!IsBound_) Bind(0, "");
-        if (p::listen(SocketHandle_, 5) == -1) {
+        if (listen(SocketHandle_, 5) == SOCKET_ERROR) {
             State_ = StateError;
             FailWithLastError("");
         }
@@ -147,29 +141,28 @@ void CSocket::Listen() {
 void CSocket::Accept(std::int32_t requestID) {
     WithSource("CSocket.Accept", [&] {
         // The request of a failed accept is -1: there is nothing to take over.
-        if (requestID == INVALID_SOCKET) throw SocketError::FromNumber(WSAENOTSOCK, "");
-        SocketHandle_ = requestID;
+        if (requestID == -1) throw SocketError::FromNumber(WSAENOTSOCK, "");
+        SocketHandle_ = static_cast<SOCKET>(requestID);
         sockaddr_in record{};
-        if (p::getsockname(SocketHandle_, &record) == 0) {
+        if (EndOf(SocketHandle_, getsockname, record)) {
             LocalPort_ = PortOf(record);
-            LocalIP_ = p::inet_ntoa(record.sin_addr.s_addr);
+            LocalIP_ = DottedText(record.sin_addr.s_addr);
             LocalHostName_ = LocalIP_;
         }
-        if (p::getpeername(SocketHandle_, &record) == 0) {
+        if (EndOf(SocketHandle_, getpeername, record)) {
             RemotePort_ = PortOf(record);
-            RemoteHostIP_ = p::inet_ntoa(record.sin_addr.s_addr);
+            RemoteHostIP_ = DottedText(record.sin_addr.s_addr);
             RemoteHost_ = RemoteHostIP_;
         }
-        std::int32_t type = 0;
-        if (p::getsockopt(SocketHandle_, SOL_SOCKET_WIN, SO_TYPE_WIN, &type) == 0)
-            Protocol_ = type == SOCK_STREAM_WIN ? ProtocolTcp : ProtocolUdp;
+        const std::int32_t type = IntOption(SocketHandle_, SO_TYPE, 0);
+        if (type != 0) Protocol_ = type == SOCK_STREAM ? ProtocolTcp : ProtocolUdp;
         ReadBufferSizes();
         RecvBuffer_.clear();
         if (const std::optional<SocketError> failure =
                 ms::RegisterSocket(SocketHandle_, identity_)) {
             // Number 0: the handle is registered already.
             if (failure->Number() == 0) return;
-            SocketHandle_ = -1;
+            SocketHandle_ = INVALID_SOCKET;
             throw *failure;
         }
         State_ = StateConnected;
@@ -177,7 +170,7 @@ void CSocket::Accept(std::int32_t requestID) {
 }
 
 void CSocket::CloseSocket() {
-    if (SocketHandle_ == -1) return;
+    if (SocketHandle_ == INVALID_SOCKET) return;
     RecvBuffer_.clear();
     try {
         DestroySocket();
@@ -185,7 +178,7 @@ void CSocket::CloseSocket() {
     } catch (const SocketError&) {
         // Closing reports nothing; queued notifications are still handled below.
     }
-    for (int i = 0; i < kCloseSocketPumps; ++i) p::HostPump();
+    for (int i = 0; i < kCloseSocketPumps; ++i) loop::HostPump();
 }
 
 // Bytes already received stay for the reads to come, even the blocking reads that were
@@ -194,26 +187,28 @@ void CSocket::DestroySocket() {
     SendBuffer_.clear();
     SendStart_ = 0;
     SendPending_ = false;
-    if (SocketHandle_ == -1) return;
+    if (SocketHandle_ == INVALID_SOCKET) return;
     ms::DetachSocket(SocketHandle_);
-    if (p::closesocket(SocketHandle_) == -1) FailWithLastError("CSocket.DestroySocket");
-    SocketHandle_ = -1;
+    if (closesocket(SocketHandle_) == SOCKET_ERROR) FailWithLastError("CSocket.DestroySocket");
+    SocketHandle_ = INVALID_SOCKET;
     IsBound_ = false;
     BroadcastOn_ = false;
 }
 
 void CSocket::Protocol(std::int32_t newvalue) {
-    if (SocketHandle_ == -1) Protocol_ = newvalue;
+    if (SocketHandle_ == INVALID_SOCKET) Protocol_ = newvalue;
 }
 
 void CSocket::RemoteHost(const std::string& newvalue) {
     RemoteHost_ = newvalue;
-    if (newvalue.empty() || p::inet_addr(newvalue) == kNoAddress) return;
+    if (newvalue.empty() || inet_addr(newvalue.c_str()) == INADDR_NONE) return;
     RemoteHostIP_ = newvalue;
     if (Protocol_ != ProtocolUdp || !EnsureSocket()) return;
     const bool broadcast = newvalue.size() >= 4 && newvalue.ends_with(".255");
     if (broadcast == BroadcastOn_) return;
-    if (p::setsockopt(SocketHandle_, SOL_SOCKET_WIN, SO_BROADCAST_WIN, broadcast ? 1 : 0) == -1)
+    const int setting = broadcast ? 1 : 0;
+    if (setsockopt(SocketHandle_, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&setting),
+                   sizeof setting) == SOCKET_ERROR)
         FailWithLastError("CSocket.RemoteHost");
     BroadcastOn_ = broadcast;
 }
@@ -273,22 +268,23 @@ void CSocket::HandleWrite() {
 
 void CSocket::HandleAccept() {
     sockaddr_in record{};
-    const SOCKET accepted = p::accept(SocketHandle_, &record);
+    int length = sizeof record;
+    const SOCKET accepted = accept(SocketHandle_, reinterpret_cast<sockaddr*>(&record), &length);
     // Nobody would take the connection over: it is closed at once rather than left open.
     if (!events.OnConnectionRequest) {
-        if (accepted != INVALID_SOCKET) p::closesocket(accepted);
+        if (accepted != INVALID_SOCKET) closesocket(accepted);
         return;
     }
-    Raise(events.OnConnectionRequest, static_cast<std::int32_t>(accepted));
+    Raise(events.OnConnectionRequest,
+          accepted == INVALID_SOCKET ? -1 : static_cast<std::int32_t>(accepted));
 }
 
 void CSocket::FillLocalEnd(bool lookUpName) {
     sockaddr_in record{};
-    if (p::getsockname(SocketHandle_, &record) != 0) return;
+    if (!EndOf(SocketHandle_, getsockname, record)) return;
     LocalPort_ = PortOf(record);
-    LocalIP_ = p::inet_ntoa(record.sin_addr.s_addr);
-    LocalHostName_ =
-        lookUpName ? p::gethostbyaddr(record.sin_addr.s_addr).value_or(LocalIP_) : LocalIP_;
+    LocalIP_ = DottedText(record.sin_addr.s_addr);
+    LocalHostName_ = lookUpName ? NameOfAddress(record.sin_addr.s_addr, LocalIP_) : LocalIP_;
 }
 
 void CSocket::HandleConnect() {
@@ -324,16 +320,17 @@ void CSocket::PostGetHostEvent(HANDLE request, std::uint32_t address, const std:
             State_ = StateError;
             return RaiseError(errorCode, "");
         }
-        if (request == 0 || request != ResolveRequest_) return;
+        if (request == nullptr || request != ResolveRequest_) return;
         State_ = StateHostResolved;
         RemoteHost_ = hostName;
-        RemoteHostIP_ = p::inet_ntoa(address);
+        RemoteHostIP_ = DottedText(address);
         if (ResolvePurpose_ == 1) return SendBuffered();
-        if (p::connect(SocketHandle_, AddressRecord(address, RemotePort_)) == -1) {
-            if (p::WSAGetLastError() == WSAEWOULDBLOCK)
+        const sockaddr_in record = AddressRecord(address, RemotePort_);
+        if (connect(SocketHandle_, AsAddress(record), sizeof record) == SOCKET_ERROR) {
+            if (WSAGetLastError() == WSAEWOULDBLOCK)
                 State_ = StateConnecting;
             else
-                RaiseError(p::WSAGetLastError(), "CSocket.PostGetHostEvent");
+                RaiseError(WSAGetLastError(), "CSocket.PostGetHostEvent");
         }
     });
 }

@@ -88,7 +88,7 @@ TEST_F(ConnectTest, RefusedConnectionRaisesOnError) {
     EXPECT_EQ(seen.description, "Connection refused.");
     EXPECT_EQ(seen.source, "");
     EXPECT_EQ(client->State(), StateError);
-    EXPECT_EQ(client->SocketHandle(), -1);
+    EXPECT_EQ(client->SocketHandle(), INVALID_SOCKET);
     testing::PumpFor(50);
     EXPECT_EQ(seen.count, 1);
 }

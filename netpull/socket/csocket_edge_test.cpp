@@ -1,12 +1,15 @@
 // What the socket layer must survive: objects dropped during blocking reads, data that comes
 // with the peer's close, failing accepts, datagram errors, idle waits, unsent bytes left at a
 // close, and the memory that idle connections hold.
+#include <arpa/inet.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <linux/sockios.h>
 #include <malloc.h>
+#include <netinet/in.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -17,7 +20,10 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 
 #include <vector>
 
+#include "netpull/socket/platform/descriptor.h"
+#include "netpull/socket/platform/event_loop.h"
 #include "netpull/socket/platform/message_queue.h"
+#include "netpull/socket/platform/resolver.h"
 #include "netpull/socket/testing/socket_test_support.h"
 
 namespace netpull {
@@ -258,82 +264,52 @@ TEST_F(SocketTest, IdleConnectionsHoldOnlyWhatTheyReceived) {
     for (const int peer : peers) ::close(peer);
 }
 
-// The platform's datagram reads, as Windows reports them.
-class DatagramPlatformTest : public SocketTest {
-  protected:
-    static LRESULT Record(HWND, UINT message, WPARAM, LPARAM lParam) {
-        if (message == kMessage) events.push_back(static_cast<long>(WSAGETSELECTEVENT(lParam)));
-        return 0;
-    }
-    void SetUp() override {
-        SocketTest::SetUp();
-        platform::WSADATA data{};
-        platform::WSAStartup(0x0101, &data);
-        window =
-            CreateWindowExA(0, "STATIC", "TEST", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Record));
-        events.clear();
-    }
-    void TearDown() override {
-        DestroyWindow(window);
-        platform::WSACleanup();
-        SocketTest::TearDown();
-    }
-    static sockaddr_in BoundUdp(int descriptor) {
-        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        ::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length);
-        return address;
-    }
+TEST_F(SocketTest, DataQueuedAtCloseArrivesBeforeOnCloseAndIsNotCounted) {
+    // A plain peer sends everything and closes before the client handles anything.
+    const int listening = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ::listen(listening, 1);
+    ::getsockname(listening, reinterpret_cast<sockaddr*>(&address), &length);
 
-    static constexpr UINT kMessage = 0x8001;
-    static inline std::vector<long> events;
-    HWND window = 0;
-};
+    const auto client = CSocket::Create();
+    bool connected = false;
+    std::vector<std::int32_t> totals;
+    std::vector<std::string> events;
+    client->events.OnConnect = [&] { connected = true; };
+    client->events.OnDataArrival = [&](std::int32_t total) {
+        totals.push_back(total);
+        events.push_back("data");
+    };
+    client->events.OnClose = [&] { events.push_back("close"); };
+    // Room in the client's kernel buffer for the whole payload, which takes several reads.
+    client->Bind(0, "127.0.0.1");
+    const int receiveBuffer = 4 << 20;
+    ::setsockopt(platform::DescriptorOf(client->SocketHandle()), SOL_SOCKET, SO_RCVBUF,
+                 &receiveBuffer, sizeof receiveBuffer);
+    client->Connect(Variant("127.0.0.1"), Variant(ntohs(address.sin_port)));
+    ASSERT_TRUE(PumpUntil([&] { return connected; }));
+    const int peer = ::accept(listening, nullptr, nullptr);
+    const std::string payload(1 << 20, 'y');
+    for (std::size_t sent = 0; sent < payload.size();)
+        sent +=
+            static_cast<std::size_t>(::send(peer, payload.data() + sent, payload.size() - sent, 0));
+    // Everything has reached the client's kernel before the close.
+    WaitUntilDelivered(peer);
+    ::close(peer);
+    ::close(listening);
 
-TEST_F(DatagramPlatformTest, AnIcmpErrorIsOneReadThatFailsWithReset) {
-    const int closed = ::socket(AF_INET, SOCK_DGRAM, 0);
-    const sockaddr_in nobody = BoundUdp(closed);
-    ::close(closed);
-    const SOCKET s = platform::socket(AF_INET_WIN, SOCK_DGRAM_WIN, 0);
-    ASSERT_EQ(platform::connect(s, nobody), 0);
-    platform::WSAAsyncSelect(s, window, kMessage, FD_READ);
-    ASSERT_EQ(platform::send(s, "x", 1, 0), 1);
-    ASSERT_TRUE(PumpUntil([&] { return !events.empty(); }));
-    EXPECT_THAT(events, ::testing::ElementsAre(FD_READ));
-    char buffer[16];
-    EXPECT_EQ(platform::recv(s, buffer, sizeof buffer, 0), -1);
-    EXPECT_EQ(platform::WSAGetLastError(), WSAECONNRESET);
-    // Nothing more to report: the loop sleeps.
-    int wakeUps = 0;
-    for (int i = 0; i < 10; ++i)
-        if (MsgWaitForMultipleObjects(0, nullptr, 0, 30, QS_ALLINPUT) != WAIT_TIMEOUT) {
-            ++wakeUps;
-            platform::PumpOnce();
-        }
-    EXPECT_LE(wakeUps, 1);
-    EXPECT_EQ(events.size(), 1u);
-    platform::closesocket(s);
-}
-
-TEST_F(DatagramPlatformTest, ADatagramLongerThanTheBufferIsMessageTooLong) {
-    const SOCKET s = platform::socket(AF_INET_WIN, SOCK_DGRAM_WIN, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    ASSERT_EQ(platform::bind(s, address), 0);
-    platform::getsockname(s, &address);
-    const int sender = ::socket(AF_INET, SOCK_DGRAM, 0);
-    const std::string datagram(2000, 'd');
-    ::sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&address),
-             sizeof address);
-    platform::WSAAsyncSelect(s, window, kMessage, FD_READ);
-    ASSERT_TRUE(PumpUntil([&] { return !events.empty(); }));
-    char buffer[1000];
-    EXPECT_EQ(platform::recvfrom(s, buffer, sizeof buffer, 0, nullptr), -1);
-    EXPECT_EQ(platform::WSAGetLastError(), WSAEMSGSIZE);
-    EXPECT_EQ(buffer[999], 'd');
-    ::close(sender);
-    platform::closesocket(s);
+    ASSERT_TRUE(PumpUntil([&] { return !events.empty() && events.back() == "close"; }));
+    EXPECT_GT(totals.size(), 1u);
+    EXPECT_EQ(totals.back(), static_cast<std::int32_t>(payload.size()));
+    // Only the read notification counts; the reads that drain the socket at its close do not.
+    EXPECT_EQ(client->BytesReceived(), totals.front());
+    EXPECT_EQ(std::count(events.begin(), events.end(), "close"), 1);
+    EXPECT_EQ(client->State(), StateClosed);
+    EXPECT_EQ(client->SocketHandle(), INVALID_SOCKET);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Handlers that close, destroy or reconnect their own socket from inside every event, nested
 // pumps, and resolution results that arrive after their object is gone or replaced.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "netpull/socket/testing/socket_test_support.h"
@@ -102,9 +103,10 @@ TEST_P(FromInsideHandlers, OnCloseAndOnError) {
                                     const std::string&, std::int32_t, bool&) {
         if (acted == 1) Act();
     };
+    const std::int32_t port = server.Port();
     server.listener->CloseSocket();
     client->CloseSocket();
-    client->Connect(Variant("127.0.0.1"), Variant(server.Port()));  // refused now
+    client->Connect(Variant("127.0.0.1"), Variant(port));  // refused now
     ASSERT_TRUE(PumpUntil([&] { return acted == 2; }));
 }
 
@@ -136,6 +138,32 @@ INSTANTIATE_TEST_SUITE_P(Socket, FromInsideHandlers,
                              }
                              return "";
                          });
+
+// Windows gives a closed socket's handle to the next socket: a notification still queued for
+// the closed one must not reach its successor.
+TEST_F(SocketTest, ANotificationLeftByAClosedSocketNeverReachesTheNextOneWithItsHandle) {
+    LoopbackServer keeper;  // keeps the hidden window and its queue
+    auto closed = CSocket::Create();
+    closed->Bind(0, "127.0.0.1");
+    closed->Listen();
+    const SOCKET handle = closed->SocketHandle();
+    const MSocketSupport::ServiceState& state = MSocketSupport::State();
+    PostMessageA(state.SocketWindow, state.SocketMessageId, static_cast<WPARAM>(handle),
+                 WSAMAKESELECTREPLY(FD_ACCEPT, 0));
+    closed.reset();
+
+    const auto next = CSocket::Create();
+    next->Bind(0, "127.0.0.1");
+    next->Listen();
+    std::vector<std::int32_t> requests;
+    next->events.OnConnectionRequest = [&](std::int32_t id) { requests.push_back(id); };
+    const bool sameHandle = next->SocketHandle() == handle;
+    testing::PumpFor(50);
+    next->CloseSocket();
+    keeper.listener->CloseSocket();
+    if (!sameHandle) GTEST_SKIP() << "the system gave the next socket another handle";
+    EXPECT_THAT(requests, ::testing::IsEmpty());
+}
 
 TEST_F(SocketTest, ResolutionResultForAGoneObjectIsDropped) {
     auto client = CSocket::Create();

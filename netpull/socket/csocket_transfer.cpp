@@ -1,26 +1,25 @@
 // The socket object's data transfer: sending with progress and completion, reading into the
 // receive buffer, GetData and PeekData, and the blocking operations that pump messages.
-#include <netinet/in.h>
-
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "netpull/socket/csocket.h"
-#include "netpull/socket/platform/event_loop.h"
-#include "netpull/socket/platform/message_queue.h"
-#include "netpull/socket/platform/winsock.h"
+#include "netpull/socket/socket_loop.h"
 #include "netpull/socket/socket_support.h"
+#include "netpull/socket/windows_sockets.h"
+#include "socket_addresses.h"
 
 namespace netpull {
 namespace {
 
-namespace p = platform;
 namespace ms = MSocketSupport;
 
 constexpr std::string_view kLineEnd = "\r\n";
 
 // Milliseconds since start, right across the wrap of the 32-bit tick count.
 std::uint32_t ElapsedSince(std::uint32_t start) {
-    return p::GetTickCount() - start;
+    return GetTickCount() - start;
 }
 
 bool TimeIsUp(std::uint32_t start, std::int32_t wait) {
@@ -32,9 +31,9 @@ bool TimeIsUp(std::uint32_t start, std::int32_t wait) {
 void WaitAndPumpWithin(std::uint32_t start, std::int32_t wait) {
     const std::uint32_t elapsed = ElapsedSince(start);
     const std::uint32_t limit = static_cast<std::uint32_t>(std::max(wait, 0));
-    MsgWaitForMultipleObjects(0, nullptr, 0, elapsed >= limit ? 0 : limit - elapsed + 1,
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, elapsed >= limit ? 0 : limit - elapsed + 1,
                               QS_ALLINPUT);
-    p::HostPump();
+    loop::HostPump();
 }
 
 }  // namespace
@@ -44,7 +43,7 @@ void CSocket::SendData(const Variant& varData) {
     const std::shared_ptr<CSocket> self = shared_from_this();
     if (Protocol_ != ProtocolTcp) {
         if (!EnsureSocket()) return;
-    } else if (SocketHandle_ == -1) {
+    } else if (SocketHandle_ == INVALID_SOCKET) {
         throw SocketError(ErrWrongState, "CSocket.SendData", kWrongStateText);
     }
     // Text goes out straight from the caller's value; only what the socket does not take at
@@ -66,7 +65,9 @@ void CSocket::SendBuffered() {
 }
 
 // Sends what the socket takes of the unsent bytes, which are the send buffer's tail (held) or
-// the caller's; the rest stays in the send buffer for the next write notification.
+// the caller's; the rest stays in the send buffer for the next write notification. Windows
+// posts that notification only after a send that would have blocked, so a stream send goes on
+// until everything is sent or the socket would block.
 void CSocket::SendFrom(std::string_view unsent, bool held) {
     const auto keepFrom = [&](std::size_t sent) {
         if (held) {
@@ -76,36 +77,41 @@ void CSocket::SendFrom(std::string_view unsent, bool held) {
             SendStart_ = 0;
         }
     };
-    const auto length = static_cast<std::int32_t>(unsent.size());
     SendPending_ = true;
-    std::int32_t n = 0;
+    std::size_t sent = 0;
+    int result = 0;
     if (Protocol_ == ProtocolTcp) {
-        n = p::send(SocketHandle_, unsent.data(), length, 0);
+        while (sent < unsent.size() && result != SOCKET_ERROR) {
+            const auto chunk =
+                static_cast<int>(std::min<std::size_t>(unsent.size() - sent, INT_MAX));
+            result = send(SocketHandle_, unsent.data() + sent, chunk, 0);
+            if (result != SOCKET_ERROR) sent += static_cast<std::size_t>(result);
+        }
     } else if (!RemoteHostIP_.empty()) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = p::HostToNetwork16(static_cast<std::uint16_t>(ms::ToSigned16(RemotePort_)));
-        to.sin_addr.s_addr = p::inet_addr(RemoteHostIP_);
-        n = p::sendto(SocketHandle_, unsent.data(), length, 0, to);
+        const sockaddr_in to = AddressRecord(inet_addr(RemoteHostIP_.c_str()), RemotePort_);
+        result = sendto(SocketHandle_, unsent.data(), static_cast<int>(unsent.size()), 0,
+                        AsAddress(to), sizeof to);
+        if (result != SOCKET_ERROR) sent = static_cast<std::size_t>(result);
     } else {
         ResolvePurpose_ = 1;
         std::optional<SocketError> error;
         ResolveRequest_ = ms::ResolveHost(RemoteHost_, identity_, error);
     }
-    if (n == -1) {
-        if (p::WSAGetLastError() != WSAEWOULDBLOCK)
-            throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.SendData");
-        return keepFrom(0);
+    if (result == SOCKET_ERROR) {
+        if (WSAGetLastError() != WSAEWOULDBLOCK)
+            throw SocketError::FromNumber(WSAGetLastError(), "CSocket.SendData");
+        if (sent == 0) return keepFrom(0);
     }
-    if (n < length) {
-        keepFrom(static_cast<std::size_t>(n));
+    if (sent < unsent.size()) {
+        keepFrom(sent);
     } else {
         SendBuffer_.clear();
         SendStart_ = 0;
         PostMessageA(ms::State().SocketWindow, ms::State().SocketMessageId,
                      static_cast<WPARAM>(SocketHandle_), FD_WRITE);
     }
-    Raise(events.OnSendProgress, n, static_cast<std::int32_t>(SendBuffer_.size() - SendStart_));
+    Raise(events.OnSendProgress, static_cast<std::int32_t>(sent),
+          static_cast<std::int32_t>(SendBuffer_.size() - SendStart_));
 }
 
 // One read lands in a block shared by every socket object of the thread, then only the bytes
@@ -118,17 +124,18 @@ std::int32_t CSocket::RecvToBuffer() {
     std::int32_t n = 0;
     if (Protocol_ != ProtocolTcp) {
         sockaddr_in from{};
-        n = p::recvfrom(SocketHandle_, block.data(), static_cast<std::int32_t>(size), 0, &from);
-        if (n != -1) {
-            RemotePort_ =
-                ms::ToUnsigned16(static_cast<std::int16_t>(p::NetworkToHost16(from.sin_port)));
-            RemoteHostIP_ = p::inet_ntoa(from.sin_addr.s_addr);
-            RemoteHost_ = p::gethostbyaddr(from.sin_addr.s_addr).value_or(RemoteHostIP_);
+        int length = sizeof from;
+        n = recvfrom(SocketHandle_, block.data(), static_cast<int>(size), 0,
+                     reinterpret_cast<sockaddr*>(&from), &length);
+        if (n != SOCKET_ERROR) {
+            RemotePort_ = PortOf(from);
+            RemoteHostIP_ = DottedText(from.sin_addr.s_addr);
+            RemoteHost_ = NameOfAddress(from.sin_addr.s_addr, RemoteHostIP_);
         }
     } else {
-        n = p::recv(SocketHandle_, block.data(), static_cast<std::int32_t>(size), 0);
+        n = recv(SocketHandle_, block.data(), static_cast<int>(size), 0);
     }
-    if (n == -1) throw SocketError::FromNumber(p::WSAGetLastError(), "CSocket.RecvToBuffer");
+    if (n == SOCKET_ERROR) throw SocketError::FromNumber(WSAGetLastError(), "CSocket.RecvToBuffer");
     RecvBuffer_.append(block.data(), static_cast<std::size_t>(n));
     return n;
 }
@@ -163,7 +170,7 @@ void CSocket::PeekData(Variant& varData, std::optional<std::int32_t> varType,
 
 bool CSocket::aWaitResponse(std::int32_t maxWait) {
     const std::shared_ptr<CSocket> self = shared_from_this();
-    const std::uint32_t start = p::GetTickCount();
+    const std::uint32_t start = GetTickCount();
     AwaitingResponse_ = true;
     bool result = true;
     // Data that is already here is a response.
@@ -190,8 +197,8 @@ Variant CSocket::FConnect(const Variant& server, const Variant& Port, bool WaitC
         AwaitingConnect_ = false;
         throw;
     }
-    p::HostPump();
-    const std::uint32_t start = p::GetTickCount();
+    loop::HostPump();
+    const std::uint32_t start = GetTickCount();
     while (AwaitingConnect_) {
         if (TimeIsUp(start, defaultWait))
             AwaitingConnect_ = false;

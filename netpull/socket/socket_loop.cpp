@@ -2,7 +2,7 @@
 #include "netpull/socket/socket_loop.h"
 
 #include "netpull/socket/platform/event_loop.h"
-#include "netpull/socket/platform/winsock.h"
+#include "netpull/socket/platform/message_queue.h"
 
 namespace netpull::loop {
 
@@ -23,7 +23,7 @@ void HostPump() {
 }
 
 std::uint32_t TickCount() {
-    return platform::GetTickCount();
+    return GetTickCount();
 }
 
 }  // namespace netpull::loop

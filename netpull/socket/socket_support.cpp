@@ -1,14 +1,11 @@
 // The process-wide part of the socket layer: service start, hidden window, registries.
 #include "netpull/socket/socket_support.h"
 
-#include <netdb.h>
 #include <array>
 #include <cstring>
 
 #include "netpull/socket/csocket.h"
-#include "netpull/socket/platform/errors.h"
-#include "netpull/socket/platform/message_queue.h"
-#include "netpull/socket/platform/winsock.h"
+#include "netpull/socket/windows_sockets.h"
 
 namespace netpull {
 
@@ -37,6 +34,10 @@ struct Module {
     std::map<HANDLE, std::unique_ptr<HostBuffer>> buffers;
     std::map<std::int32_t, std::weak_ptr<CSocket>> live;
     std::int32_t nextIdentity = 1;
+    // Handles whose notifications still in the queue belong to a socket that is gone, with
+    // the number of retirement messages behind them: Windows gives a closed socket's handle
+    // to the next socket, and the queue is first in, first out.
+    std::map<SOCKET, int> retired;
 };
 
 Module& TheModule() {
@@ -48,7 +49,7 @@ ServiceState& S() {
     return TheModule().state;
 }
 
-std::optional<std::int32_t> Find(const std::optional<Registry>& registry, const std::string& key) {
+std::optional<std::int64_t> Find(const std::optional<Registry>& registry, const std::string& key) {
     if (!registry) return std::nullopt;
     const auto found = registry->find(key);
     if (found == registry->end()) return std::nullopt;
@@ -63,18 +64,26 @@ void DiscardResolveRegistriesIfEmpty() {
 }
 
 // Forgets one request: its buffer and its registry entries.
-std::unique_ptr<HostBuffer> ReleaseRequest(HANDLE request, std::optional<std::int32_t>& identity) {
+std::int64_t RequestNumber(HANDLE request) {
+    return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(request));
+}
+
+std::shared_ptr<CSocket> ObjectOf(std::int64_t identity) {
+    return SocketFromPointer(static_cast<std::int32_t>(identity));
+}
+
+std::unique_ptr<HostBuffer> ReleaseRequest(HANDLE request, std::optional<std::int64_t>& identity) {
     Module& m = TheModule();
     std::unique_ptr<HostBuffer> buffer;
     if (const auto found = m.buffers.find(request); found != m.buffers.end()) {
         buffer = std::move(found->second);
         m.buffers.erase(found);
     }
-    identity = Find(S().ResolveRegistry, ResolveKey(request));
+    identity = Find(S().ResolveRegistry, ResolveKey(RequestNumber(request)));
     if (identity) {
-        S().ResolveRegistry->erase(ResolveKey(request));
+        S().ResolveRegistry->erase(ResolveKey(RequestNumber(request)));
         // The object's buffer entry goes only if it still names this request.
-        if (Find(S().HostBufferRegistry, SocketKey(*identity)) == request)
+        if (Find(S().HostBufferRegistry, SocketKey(*identity)) == RequestNumber(request))
             S().HostBufferRegistry->erase(SocketKey(*identity));
     }
     DiscardResolveRegistriesIfEmpty();
@@ -82,21 +91,32 @@ std::unique_ptr<HostBuffer> ReleaseRequest(HANDLE request, std::optional<std::in
 }
 
 void DispatchSocketEvent(WPARAM wParam, LPARAM lParam) {
-    const auto identity = Find(S().SocketRegistry, SocketKey(static_cast<std::int64_t>(wParam)));
+    const auto handle = static_cast<SOCKET>(wParam);
+    if (TheModule().retired.contains(handle)) return;
+    const auto identity = Find(S().SocketRegistry, SocketKey(static_cast<std::int64_t>(handle)));
     if (!identity) return;
-    const std::shared_ptr<CSocket> object = SocketFromPointer(*identity);
-    if (object) CSocketDispatch::Socket(*object, LowWord(lParam), HighWord(lParam));
+    const std::shared_ptr<CSocket> object = ObjectOf(*identity);
+    if (object)
+        CSocketDispatch::Socket(*object, WSAGETSELECTEVENT(lParam), WSAGETSELECTERROR(lParam));
+}
+
+// Every notification posted before this message has been delivered: the handle is the next
+// socket's from now on.
+void HandleRetired(WPARAM wParam) {
+    auto& retired = TheModule().retired;
+    const auto found = retired.find(static_cast<SOCKET>(wParam));
+    if (found != retired.end() && --found->second == 0) retired.erase(found);
 }
 
 void DispatchResolveResult(WPARAM wParam, LPARAM lParam) {
-    const auto request = static_cast<HANDLE>(wParam);
-    const auto error = static_cast<std::int32_t>(HighWord(lParam));
-    std::optional<std::int32_t> identity;
+    const auto request = reinterpret_cast<HANDLE>(wParam);
+    const auto error = static_cast<std::int32_t>(WSAGETASYNCERROR(lParam));
+    std::optional<std::int64_t> identity;
     const std::unique_ptr<HostBuffer> buffer = ReleaseRequest(request, identity);
     if (!identity || !buffer) return;
-    const std::shared_ptr<CSocket> object = SocketFromPointer(*identity);
+    const std::shared_ptr<CSocket> object = ObjectOf(*identity);
     if (!object) return;
-    if (error != 0) return CSocketDispatch::Resolve(*object, 0, 0, "", error);
+    if (error != 0) return CSocketDispatch::Resolve(*object, nullptr, 0, "", error);
     const auto* entry = reinterpret_cast<const hostent*>(buffer->data());
     std::uint32_t address = 0;
     std::memcpy(&address, entry->h_addr_list[0], sizeof address);
@@ -111,30 +131,32 @@ const ServiceState& State() {
 
 std::int32_t InitcsocketService() {
     if (S().ServiceStarted) return S().MaxDatagramSize;
-    platform::WSADATA data{};
-    const int failure = platform::WSAStartup(0x0101, &data);
+    WSADATA data{};
+    const int failure = WSAStartup(0x0101, &data);
     if (failure != 0)
         throw SocketError(failure, "MSocketSupport.InitcsocketService",
                           StartupFailureText(failure));
     S().ServiceStarted = true;
-    S().MaxDatagramSize = ToUnsigned16(data.iMaxUdpDg);
+    S().MaxDatagramSize = data.iMaxUdpDg;
     S().ResolveMessageId =
         RegisterWindowMessageA((std::string(kLibraryName) + ".ResolveMessage").c_str());
     S().SocketMessageId =
         RegisterWindowMessageA((std::string(kLibraryName) + ".csocketMessage").c_str());
+    S().RetiredMessageId =
+        RegisterWindowMessageA((std::string(kLibraryName) + ".csocketRetired").c_str());
     return S().MaxDatagramSize;
 }
 
 void EndcsocketService() {
     if (S().SocketRegistry || !S().ServiceStarted) return;
-    platform::WSACleanup();
+    WSACleanup();
     S().ServiceStarted = false;
 }
 
 HWND OpenSocketWindow() {
     S().SocketWindow = CreateWindowExA(0, "STATIC", "SOCKET_WINDOW", 0, 0, 0, 0, 0, nullptr,
                                        nullptr, nullptr, nullptr);
-    if (S().SocketWindow == 0) return 0;
+    if (S().SocketWindow == nullptr) return nullptr;
     S().PreviousWindowProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         S().SocketWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SocketWindowProc)));
     return S().SocketWindow;
@@ -143,28 +165,30 @@ HWND OpenSocketWindow() {
 bool CloseSocketWindow() {
     // Requests still pending would write into buffers that go now: cancel them first.
     Module& m = TheModule();
-    for (const auto& [request, buffer] : m.buffers) platform::WSACancelAsyncRequest(request);
+    for (const auto& [request, buffer] : m.buffers) WSACancelAsyncRequest(request);
     m.buffers.clear();
+    // Notifications still queued go with the window.
+    m.retired.clear();
     S().ResolveRegistry.reset();
     S().HostBufferRegistry.reset();
     const bool restored =
         SetWindowLongPtrA(S().SocketWindow, GWLP_WNDPROC,
                           reinterpret_cast<LONG_PTR>(S().PreviousWindowProc)) != 0;
     const bool destroyed = DestroyWindow(S().SocketWindow);
-    S().SocketWindow = 0;
+    S().SocketWindow = nullptr;
     return restored && destroyed;
 }
 
 std::optional<SocketError> RegisterSocket(SOCKET handle, std::int32_t identity) {
-    if (S().SocketWindow == 0 && OpenSocketWindow() == 0)
+    if (S().SocketWindow == nullptr && OpenSocketWindow() == nullptr)
         return SocketError(WSAEINTR, "MSocketSupport.RegisterSocket", kCanceledText);
     if (!S().SocketRegistry) S().SocketRegistry.emplace();
     if (!S().SocketRegistry->emplace(SocketKey(handle), identity).second)
         return SocketError(0, "", "");
-    if (platform::WSAAsyncSelect(handle, S().SocketWindow, S().SocketMessageId, NetworkEventMask) ==
-        -1) {
+    if (WSAAsyncSelect(handle, S().SocketWindow, S().SocketMessageId, NetworkEventMask) ==
+        SOCKET_ERROR) {
         // The entry goes too, so that nothing is ever dispatched through it.
-        const int number = platform::WSAGetLastError();
+        const int number = WSAGetLastError();
         DetachSocket(handle);
         return SocketError::FromNumber(number, "MSocketSupport.RegisterSocket");
     }
@@ -172,10 +196,15 @@ std::optional<SocketError> RegisterSocket(SOCKET handle, std::int32_t identity) 
 }
 
 bool DetachSocket(SOCKET handle) {
-    if (!S().SocketRegistry || handle == -1) return false;
-    platform::WSAAsyncSelect(handle, S().SocketWindow, 0, 0);
+    if (!S().SocketRegistry || handle == INVALID_SOCKET) return false;
+    WSAAsyncSelect(handle, S().SocketWindow, 0, 0);
     const bool removed = S().SocketRegistry->erase(SocketKey(handle)) == 1;
-    if (!S().SocketRegistry->empty()) return removed;
+    if (!S().SocketRegistry->empty()) {
+        if (removed &&
+            PostMessageA(S().SocketWindow, S().RetiredMessageId, static_cast<WPARAM>(handle), 0))
+            ++TheModule().retired[handle];
+        return removed;
+    }
     S().SocketRegistry.reset();
     return CloseSocketWindow() && removed;
 }
@@ -187,17 +216,18 @@ HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
         S().HostBufferRegistry.emplace();
         S().ResolveRegistry.emplace();
     }
-    const HANDLE request = platform::WSAAsyncGetHostByName(
-        S().SocketWindow, S().ResolveMessageId, hostName, buffer->data(), HostResultBufferSize);
-    if (request == 0) {
+    const HANDLE request =
+        WSAAsyncGetHostByName(S().SocketWindow, S().ResolveMessageId, hostName.c_str(),
+                              buffer->data(), HostResultBufferSize);
+    if (request == nullptr) {
         DiscardResolveRegistriesIfEmpty();
-        error = SocketError::FromNumber(platform::WSAGetLastError(), "MSocketSupport.ResolveHost");
-        return 0;
+        error = SocketError::FromNumber(WSAGetLastError(), "MSocketSupport.ResolveHost");
+        return nullptr;
     }
     // A second request of the same object takes over its buffer entry; the first request keeps
     // its own buffer until its result comes.
-    (*S().HostBufferRegistry)[SocketKey(identity)] = request;
-    (*S().ResolveRegistry)[ResolveKey(request)] = identity;
+    (*S().HostBufferRegistry)[SocketKey(identity)] = RequestNumber(request);
+    (*S().ResolveRegistry)[ResolveKey(RequestNumber(request))] = identity;
     TheModule().buffers.emplace(request, std::move(buffer));
     return request;
 }
@@ -210,6 +240,10 @@ LRESULT SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         }
         if (message == S().ResolveMessageId) {
             DispatchResolveResult(wParam, lParam);
+            return 0;
+        }
+        if (message == S().RetiredMessageId) {
+            HandleRetired(wParam);
             return 0;
         }
     } catch (...) {

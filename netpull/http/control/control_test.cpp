@@ -160,7 +160,8 @@ TEST_F(ControlTest, ANewDownloadSilencesTheOldOne) {
     request.clear();
     Start();
     // Dropping the old transfer closed its connection; whatever its server does now is unheard.
-    if (first->SocketHandle() != -1) first->SendData(Variant(std::string("HTTP/1.1 200 OK\r\n")));
+    if (first->SocketHandle() != INVALID_SOCKET)
+        first->SendData(Variant(std::string("HTTP/1.1 200 OK\r\n")));
     first->CloseSocket();
     PumpFor(80);
     EXPECT_EQ(errors, 0);

@@ -1,5 +1,5 @@
 // The one place where POSIX errno values become Windows Sockets error numbers.
-#include "netpull/socket/platform/errors.h"
+#include "errors.h"
 
 #include <array>
 #include <cerrno>
@@ -18,9 +18,9 @@ struct ErrnoMapping {
 constexpr ErrnoMapping kErrnoMap[] = {NETPULL_SOCKET_ERRORS(NETPULL_ERRNO_MAPPING)};
 #undef NETPULL_ERRNO_MAPPING
 
-thread_local int lastError = 0;
-
 }  // namespace
+
+thread_local int lastError = 0;
 
 int WsaErrorFromErrno(int errnoValue) {
     for (const ErrnoMapping& mapping : kErrnoMap)
@@ -29,16 +29,16 @@ int WsaErrorFromErrno(int errnoValue) {
     return WSASYSCALLFAILURE;
 }
 
-int WSAGetLastError() {
-    return lastError;
-}
-void WSASetLastError(int error) {
-    lastError = error;
-}
-
 int FailWithErrno() {
     lastError = WsaErrorFromErrno(errno);
     return -1;
 }
 
 }  // namespace netpull::platform
+
+int WSAGetLastError() {
+    return netpull::platform::lastError;
+}
+void WSASetLastError(int error) {
+    netpull::platform::lastError = error;
+}

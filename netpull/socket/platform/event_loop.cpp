@@ -203,12 +203,6 @@ void ArmTimer(int milliseconds) {
 
 namespace {
 
-std::uint32_t TickCount() {
-    const auto now = Clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 // Runs the timers that are due and re-arms the timer descriptor after them.
 void RunDueTimers() {
     Loop& loop = TheLoop();
@@ -222,7 +216,7 @@ void RunDueTimers() {
         const auto found = loop.timers.find(id);
         if (found == loop.timers.end()) continue;
         found->second.due = now + found->second.interval;
-        found->second.procedure(0, WM_TIMER, id, TickCount());
+        found->second.procedure(nullptr, WM_TIMER, id, GetTickCount());
     }
     RearmTimerDescriptor();
 }
@@ -333,4 +327,9 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD millisec
     if (loop.hostPump && (timeout < 0 || timeout > kHostInputWait)) timeout = kHostInputWait;
     epoll_event event{};
     return epoll_wait(loop.epoll, &event, 1, timeout) > 0 ? WAIT_OBJECT_0 + count : WAIT_TIMEOUT;
+}
+
+DWORD GetTickCount() {
+    const auto now = Clock::now().time_since_epoch();
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }

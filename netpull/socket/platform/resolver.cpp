@@ -9,7 +9,8 @@
 #include <map>
 #include <string>
 
-#include "netpull/socket/platform/errors.h"
+#include "errors.h"
+#include "host_entry.h"
 #include "netpull/socket/platform/event_loop.h"
 #include "netpull/socket/platform/message_queue.h"
 
@@ -28,7 +29,7 @@ struct Resolver {
     std::string servers;  // empty: the system's
     int queryTimeoutMs = 3000;
     std::map<HANDLE, Request> pending;
-    HANDLE next = 1;
+    std::uintptr_t next = 0xDEAE;  // the first handle, as Windows gives it
 };
 
 Resolver& TheResolver() {
@@ -86,38 +87,23 @@ int WsaErrorOfStatus(int status) {
     }
 }
 
-// Lays a host entry out in the caller's buffer: the entry, its name, an empty alias list,
-// and a one-address list, all pointers pointing inside the buffer. False when it does not fit.
-bool WriteHostEntry(const hostent& host, char* buffer, int bufferLength) {
-    const std::size_t nameLength = std::strlen(host.h_name) + 1;
-    const std::size_t needed = sizeof(hostent) + 3 * sizeof(char*) + 4 + nameLength;
-    if (host.h_addr_list == nullptr || host.h_addr_list[0] == nullptr || host.h_length != 4 ||
-        needed > static_cast<std::size_t>(bufferLength))
-        return false;
-    auto* entry = reinterpret_cast<hostent*>(buffer);
-    auto** pointers = reinterpret_cast<char**>(buffer + sizeof(hostent));
-    char* address = buffer + sizeof(hostent) + 3 * sizeof(char*);
-    char* name = address + 4;
-    std::memcpy(address, host.h_addr_list[0], 4);
-    std::memcpy(name, host.h_name, nameLength);
-    pointers[0] = nullptr;  // aliases
-    pointers[1] = address;  // first address
-    pointers[2] = nullptr;
-    *entry = hostent{name, pointers, AF_INET, 4, pointers + 1};
-    return true;
-}
-
 void Resolved(void* argument, int status, int, hostent* host) {
     Resolver& r = TheResolver();
-    const auto handle = static_cast<HANDLE>(reinterpret_cast<std::intptr_t>(argument));
+    const auto handle = static_cast<HANDLE>(argument);
     const auto found = r.pending.find(handle);
     if (found == r.pending.end()) return;  // cancelled: its buffer may be gone
     const Request request = found->second;
     r.pending.erase(found);
     int error = WsaErrorOfStatus(status);
-    if (error == 0 && !WriteHostEntry(*host, request.buffer, request.bufferLength))
-        error = WSAENOBUFS;
-    PostMessageA(request.window, request.message, static_cast<WPARAM>(handle),
+    if (error == 0) {
+        std::uint32_t address = 0;
+        const bool one =
+            host->h_length == 4 && host->h_addr_list != nullptr && host->h_addr_list[0] != nullptr;
+        if (one) std::memcpy(&address, host->h_addr_list[0], sizeof address);
+        if (!one || !WriteHostEntry(host->h_name, address, request.buffer, request.bufferLength))
+            error = WSAENOBUFS;
+    }
+    PostMessageA(request.window, request.message, reinterpret_cast<WPARAM>(handle),
                  WSAMAKEASYNCREPLY(0, error));
 }
 
@@ -143,14 +129,13 @@ HANDLE StartResolution(HWND window, UINT message, std::string_view name, char* b
                        int bufferLength) {
     if (!IsWindow(window) || buffer == nullptr || !EnsureChannel()) {
         WSASetLastError(!IsWindow(window) ? WSAEINVAL : WSANO_RECOVERY);
-        return 0;
+        return nullptr;
     }
     Resolver& r = TheResolver();
-    const HANDLE handle = r.next++;
+    const auto handle = reinterpret_cast<HANDLE>(r.next++);
     r.pending.emplace(handle, Request{window, message, buffer, bufferLength});
     // The answer may come at once, from inside this call (a name from the hosts file).
-    ares_gethostbyname(r.channel, std::string(name).c_str(), AF_INET, &Resolved,
-                       reinterpret_cast<void*>(static_cast<std::intptr_t>(handle)));
+    ares_gethostbyname(r.channel, std::string(name).c_str(), AF_INET, &Resolved, handle);
     ArmForTimeouts();
     return handle;
 }

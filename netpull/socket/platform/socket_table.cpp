@@ -5,8 +5,9 @@
 #include <sys/socket.h>
 
 #include <map>
+#include <vector>
 
-#include "netpull/socket/platform/errors.h"
+#include "errors.h"
 #include "netpull/socket/platform/event_loop.h"
 #include "netpull/socket/platform/message_queue.h"
 
@@ -16,7 +17,7 @@ namespace {
 struct Record {
     int descriptor;
     Phase phase;
-    HWND window = 0;
+    HWND window = nullptr;
     UINT message = 0;
     long mask = 0;
     bool readEnabled = true;
@@ -26,8 +27,12 @@ struct Record {
     int connectError = 0;  // a failure that connect() met at once
 };
 
+// Handles are multiples of four from 0x100, and the last one freed is the first one given
+// again, as Windows' handle table does: a notification left over from a closed socket may
+// name the socket that replaced it.
 struct Table {
     std::map<SOCKET, Record> records;
+    std::vector<SOCKET> freed;
     SOCKET next = 0x100;
 };
 
@@ -63,7 +68,7 @@ void Post(const Record& r, SOCKET s, long event, int error) {
 }
 
 short WantedEvents(const Record& r) {
-    if (r.window == 0 || r.mask == 0) return 0;
+    if (r.window == nullptr || r.mask == 0) return 0;
     switch (r.phase) {
         case Phase::Connecting:
             return POLLOUT;
@@ -170,9 +175,26 @@ void ResumeAccept(HWND, UINT, UINT_PTR timer, DWORD) {
 
 SOCKET Add(int descriptor, Phase phase) {
     Table& t = TheTable();
-    const SOCKET s = t.next;
-    t.next += 4;
+    SOCKET s = t.next;
+    if (t.freed.empty()) {
+        t.next += 4;
+    } else {
+        s = t.freed.back();
+        t.freed.pop_back();
+    }
     t.records.emplace(s, Record{descriptor, phase});
+    return s;
+}
+
+SOCKET AddAccepted(SOCKET listener, int descriptor) {
+    const SOCKET s = Add(descriptor, Phase::Connected);
+    if (const Record* from = Find(listener)) {
+        Record& r = *Find(s);
+        r.window = from->window;
+        r.message = from->message;
+        r.mask = from->mask;
+        UpdateWatch(s);
+    }
     return s;
 }
 
@@ -183,6 +205,7 @@ int Remove(SOCKET s) {
     const int descriptor = r->descriptor;
     UnwatchDescriptor(descriptor);
     TheTable().records.erase(s);
+    TheTable().freed.push_back(s);
     return descriptor;
 }
 
@@ -216,9 +239,11 @@ int Select(SOCKET s, HWND window, UINT message, long events) {
         WSASetLastError(WSAENOTSOCK);
         return SOCKET_ERROR;
     }
-    r->window = events == 0 ? 0 : window;
+    r->window = events == 0 ? nullptr : window;
     r->message = message;
     r->mask = events;
+    // A new request reports again what holds now.
+    r->readEnabled = r->writeEnabled = r->acceptEnabled = true;
     UpdateWatch(s);
     return 0;
 }

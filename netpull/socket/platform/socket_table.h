@@ -10,6 +10,8 @@ namespace netpull::platform::table {
 enum class Phase { Created, Connecting, Connected, Listening, Datagram, Failed };
 
 SOCKET Add(int descriptor, Phase phase);
+// A connection accepted from a listener, with the listener's notification request.
+SOCKET AddAccepted(SOCKET listener, int descriptor);
 // Removes the socket and returns its descriptor, or -1 when the handle is unknown.
 int Remove(SOCKET s);
 int Descriptor(SOCKET s);

@@ -1,96 +1,147 @@
 // The Windows Sockets 1.1 calls over POSIX non-blocking IPv4 sockets.
 #include "netpull/socket/platform/winsock.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <chrono>
+#include <cstring>
+#include <string>
 
-#include "netpull/socket/platform/errors.h"
+#include "errors.h"
+#include "netpull/socket/platform/descriptor.h"
 #include "netpull/socket/platform/resolver.h"
+#include "posix_sockets.h"
 #include "socket_table.h"
 
-namespace netpull::platform {
+namespace posix = netpull::platform::posix;
+namespace table = netpull::platform::table;
+using netpull::platform::FailWithErrno;
+using netpull::platform::WsaErrorFromErrno;
+
 namespace {
 
-// The largest UDP datagram over IPv4, as Windows reports it in iMaxUdpDg (read unsigned).
-constexpr std::int16_t kMaxUdpDatagram = static_cast<std::int16_t>(65467);
+// The largest UDP datagram over IPv4, as Windows reports it in iMaxUdpDg.
+constexpr unsigned short kMaxUdpDatagram = 65467;
 
 int startCount = 0;
 
-// The descriptor of a known socket, or -1 with WSAENOTSOCK as the last error.
+// The descriptor of a known socket, or -1 with the error of an unknown one.
 int Fd(SOCKET s) {
     const int descriptor = table::Descriptor(s);
     if (descriptor < 0) WSASetLastError(startCount > 0 ? WSAENOTSOCK : WSANOTINITIALISED);
     return descriptor;
 }
 
-const sockaddr* Address(const sockaddr_in& address) {
-    return reinterpret_cast<const sockaddr*>(&address);
+int Fail(int error) {
+    WSASetLastError(error);
+    return SOCKET_ERROR;
 }
 
-int OptionName(int option) {
+// The IPv4 end of an address given with its length, or WSAEFAULT/WSAEAFNOSUPPORT.
+bool EndOf(const sockaddr* name, int length, posix::Endpoint* end) {
+    if (name == nullptr || length < static_cast<int>(sizeof(sockaddr_in))) {
+        Fail(WSAEFAULT);
+        return false;
+    }
+    sockaddr_in record{};
+    std::memcpy(&record, name, sizeof record);
+    if (record.sin_family != AF_INET) {
+        Fail(WSAEAFNOSUPPORT);
+        return false;
+    }
+    *end = {record.sin_addr.s_addr, record.sin_port};
+    return true;
+}
+
+// Writes an end into the caller's record, which must have room for one.
+int Deliver(const posix::Endpoint& end, sockaddr* name, int* length) {
+    if (name == nullptr) return 0;
+    if (length == nullptr || *length < static_cast<int>(sizeof(sockaddr_in)))
+        return Fail(WSAEFAULT);
+    sockaddr_in record{};
+    record.sin_family = AF_INET;
+    record.sin_port = end.port;
+    record.sin_addr.s_addr = end.address;
+    std::memcpy(name, &record, sizeof record);
+    *length = sizeof record;
+    return 0;
+}
+
+// Counts the outcome of a read or a write: a read re-enables the read notification whether or
+// not it succeeds, a write only when it would have blocked, as Windows does.
+int Transferred(SOCKET s, long n, long event) {
+    const int error = errno;
+    if (event == FD_READ) table::Reenable(s, FD_READ);
+    if (n >= 0) return static_cast<int>(n);
+    if (event == FD_WRITE && error == EAGAIN) table::Reenable(s, FD_WRITE);
+    errno = error;
+    return FailWithErrno();
+}
+
+bool OptionOf(int level, int option, posix::Option* known) {
+    if (level != SOL_SOCKET) return false;
     switch (option) {
-        case SO_BROADCAST_WIN:
-            return SO_BROADCAST;
-        case SO_SNDBUF_WIN:
-            return SO_SNDBUF;
-        case SO_RCVBUF_WIN:
-            return SO_RCVBUF;
-        case SO_TYPE_WIN:
-            return SO_TYPE;
+        case SO_BROADCAST:
+            *known = posix::Option::Broadcast;
+            return true;
+        case SO_SNDBUF:
+            *known = posix::Option::SendBuffer;
+            return true;
+        case SO_RCVBUF:
+            *known = posix::Option::ReceiveBuffer;
+            return true;
+        case SO_TYPE:
+            *known = posix::Option::Type;
+            return true;
+        case SO_REUSEADDR:
+            *known = posix::Option::ReuseAddress;
+            return true;
+        case SO_ERROR:
+            *known = posix::Option::PendingError;
+            return true;
         default:
-            return -1;
+            return false;
     }
 }
 
-// Counts the outcome of a read or a write: the calls that re-enable an event do so whether
-// or not they succeed, as Windows does.
-int Transferred(SOCKET s, ssize_t n, int length, long event) {
-    const int error = errno;
-    if (event == FD_READ) table::Reenable(s, FD_READ);
-    // Linux sends part of a buffer where Windows would block on the rest: either way the
-    // program waits for the next write notification.
-    if (event == FD_WRITE && n >= 0 && n < length) table::Reenable(s, FD_WRITE);
-    if (n >= 0) return static_cast<int>(n);
-    errno = error;
-    if (event == FD_WRITE && (error == EAGAIN)) table::Reenable(s, FD_WRITE);
-    return FailWithErrno();
+// Connect failures that Windows reports only through the connect event.
+bool ReportedLater(int error) {
+    return error == ECONNREFUSED || error == ETIMEDOUT || error == EHOSTUNREACH ||
+           error == ECONNRESET;
 }
 
 }  // namespace
 
-int WSAStartup(std::uint16_t version, WSADATA* data) {
-    if (version < 0x0101) return WSAVERNOTSUPPORTED;
+int WSAStartup(WORD versionRequested, LPWSADATA data) {
+    if (versionRequested < 0x0101) return WSAVERNOTSUPPORTED;
+    if (data == nullptr) return WSAEFAULT;
     ++startCount;
-    if (data != nullptr) *data = {0x0101, kMaxUdpDatagram};
+    *data = WSADATA{};
+    data->wVersion = 0x0101;
+    data->wHighVersion = 0x0202;
+    data->iMaxSockets = 32767;
+    data->iMaxUdpDg = kMaxUdpDatagram;
+    std::strcpy(data->szDescription, "WinSock 2.0");
+    std::strcpy(data->szSystemStatus, "Running");
     return 0;
 }
 
 int WSACleanup() {
-    if (startCount == 0) {
-        WSASetLastError(WSANOTINITIALISED);
-        return SOCKET_ERROR;
-    }
-    if (--startCount == 0) ShutDownResolver();
+    if (startCount == 0) return Fail(WSANOTINITIALISED);
+    if (--startCount == 0) netpull::platform::ShutDownResolver();
     return 0;
 }
 
-int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events) {
+int WSAAsyncSelect(SOCKET s, HWND window, std::uint32_t message, long events) {
     return table::Select(s, window, message, events);
 }
 
-HANDLE WSAAsyncGetHostByName(HWND window, UINT message, std::string_view name, char* buffer,
+HANDLE WSAAsyncGetHostByName(HWND window, std::uint32_t message, const char* name, char* buffer,
                              int bufferLength) {
-    return StartResolution(window, message, name, buffer, bufferLength);
+    return netpull::platform::StartResolution(window, message, name == nullptr ? "" : name, buffer,
+                                              bufferLength);
 }
 
 int WSACancelAsyncRequest(HANDLE request) {
-    return CancelResolution(request) ? 0 : SOCKET_ERROR;
+    return netpull::platform::CancelResolution(request) ? 0 : Fail(WSAEINVAL);
 }
 
 SOCKET socket(int family, int type, int protocol) {
@@ -98,63 +149,62 @@ SOCKET socket(int family, int type, int protocol) {
         WSASetLastError(WSANOTINITIALISED);
         return INVALID_SOCKET;
     }
-    const bool datagram = type == SOCK_DGRAM_WIN;
-    if (family != AF_INET_WIN || (type != SOCK_STREAM_WIN && !datagram)) {
-        WSASetLastError(family != AF_INET_WIN ? WSAEAFNOSUPPORT : WSAESOCKTNOSUPPORT);
+    const bool datagram = type == SOCK_DGRAM;
+    const bool protocolFits = protocol == 0 || protocol == (datagram ? IPPROTO_UDP : IPPROTO_TCP);
+    if (family != AF_INET || (type != SOCK_STREAM && !datagram) || !protocolFits) {
+        WSASetLastError(family != AF_INET ? WSAEAFNOSUPPORT : WSAESOCKTNOSUPPORT);
         return INVALID_SOCKET;
     }
-    const int descriptor =
-        ::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                 protocol == 0 ? 0 : (datagram ? IPPROTO_UDP : IPPROTO_TCP));
-    if (descriptor < 0) return FailWithErrno();
+    const int descriptor = posix::OpenSocket(datagram);
+    if (descriptor < 0) {
+        FailWithErrno();
+        return INVALID_SOCKET;
+    }
     return table::Add(descriptor, datagram ? table::Phase::Datagram : table::Phase::Created);
 }
 
 int closesocket(SOCKET s) {
     const int descriptor = table::Remove(s);
-    if (descriptor < 0) {
-        WSASetLastError(WSAENOTSOCK);
-        return SOCKET_ERROR;
-    }
-    return ::close(descriptor) == 0 ? 0 : FailWithErrno();
+    if (descriptor < 0) return Fail(WSAENOTSOCK);
+    return posix::Close(descriptor) == 0 ? 0 : FailWithErrno();
 }
 
-int connect(SOCKET s, const sockaddr_in& address) {
+int connect(SOCKET s, const sockaddr* name, int nameLength) {
     const int descriptor = Fd(s);
-    if (descriptor < 0) return SOCKET_ERROR;
-    if (::connect(descriptor, Address(address), sizeof address) == 0) {
-        if (table::IsStream(s)) table::ConnectStarted(s, 0);
+    posix::Endpoint to;
+    if (descriptor < 0 || !EndOf(name, nameLength, &to)) return SOCKET_ERROR;
+    const bool stream = table::IsStream(s);
+    if (stream && (to.address == INADDR_ANY || to.port == 0)) return Fail(WSAEADDRNOTAVAIL);
+    if (posix::Connect(descriptor, to) == 0) {
+        if (stream) table::ConnectStarted(s, 0);
         return 0;
     }
     const int error = errno;
-    if (!table::IsStream(s) || error == EALREADY || error == EISCONN) return FailWithErrno();
-    // Windows reports every outcome of a non-blocking connect through the connect event;
-    // a refusal that Linux knows at once is reported the same way.
+    if (!stream || (error != EINPROGRESS && !ReportedLater(error))) return FailWithErrno();
     table::ConnectStarted(s, error == EINPROGRESS ? 0 : WsaErrorFromErrno(error));
-    WSASetLastError(WSAEWOULDBLOCK);
-    return SOCKET_ERROR;
+    return Fail(WSAEWOULDBLOCK);
 }
 
-int bind(SOCKET s, const sockaddr_in& address) {
+int bind(SOCKET s, const sockaddr* name, int nameLength) {
     const int descriptor = Fd(s);
-    if (descriptor < 0) return SOCKET_ERROR;
-    return ::bind(descriptor, Address(address), sizeof address) == 0 ? 0 : FailWithErrno();
+    posix::Endpoint local;
+    if (descriptor < 0 || !EndOf(name, nameLength, &local)) return SOCKET_ERROR;
+    return posix::Bind(descriptor, local) == 0 ? 0 : FailWithErrno();
 }
 
 int listen(SOCKET s, int backlog) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    if (::listen(descriptor, backlog) != 0) return FailWithErrno();
+    if (posix::Listen(descriptor, backlog) != 0) return FailWithErrno();
     table::SetPhase(s, table::Phase::Listening);
     return 0;
 }
 
-SOCKET accept(SOCKET s, sockaddr_in* address) {
+SOCKET accept(SOCKET s, sockaddr* address, int* addressLength) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return INVALID_SOCKET;
-    socklen_t length = sizeof(sockaddr_in);
-    const int accepted = ::accept4(descriptor, reinterpret_cast<sockaddr*>(address),
-                                   address ? &length : nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    posix::Endpoint peer;
+    const int accepted = posix::Accept(descriptor, &peer);
     const int error = errno;
     const bool outOfResources =
         accepted < 0 && (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM);
@@ -163,142 +213,171 @@ SOCKET accept(SOCKET s, sockaddr_in* address) {
     else
         table::Reenable(s, FD_ACCEPT);
     errno = error;
-    if (accepted < 0) return FailWithErrno();
-    return table::Add(accepted, table::Phase::Connected);
+    if (accepted < 0) {
+        FailWithErrno();
+        return INVALID_SOCKET;
+    }
+    const SOCKET handle = table::AddAccepted(s, accepted);
+    if (Deliver(peer, address, addressLength) != 0) {
+        closesocket(handle);
+        WSASetLastError(WSAEFAULT);
+        return INVALID_SOCKET;
+    }
+    return handle;
 }
 
 int send(SOCKET s, const char* data, int length, int flags) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    return Transferred(
-        s, ::send(descriptor, data, static_cast<std::size_t>(length), flags | MSG_NOSIGNAL), length,
-        FD_WRITE);
+    return Transferred(s, posix::Send(descriptor, data, length, flags), FD_WRITE);
 }
 
-int sendto(SOCKET s, const char* data, int length, int flags, const sockaddr_in& to) {
+int sendto(SOCKET s, const char* data, int length, int flags, const sockaddr* to, int toLength) {
     const int descriptor = Fd(s);
-    if (descriptor < 0) return SOCKET_ERROR;
-    return Transferred(s,
-                       ::sendto(descriptor, data, static_cast<std::size_t>(length),
-                                flags | MSG_NOSIGNAL, Address(to), sizeof to),
-                       length, FD_WRITE);
+    posix::Endpoint end;
+    if (descriptor < 0 || !EndOf(to, toLength, &end)) return SOCKET_ERROR;
+    return Transferred(s, posix::SendTo(descriptor, data, length, flags, end), FD_WRITE);
 }
 
 int recv(SOCKET s, char* data, int length, int flags) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    if (!table::IsStream(s)) return recvfrom(s, data, length, flags, nullptr);
-    return Transferred(s, ::recv(descriptor, data, static_cast<std::size_t>(length), flags), length,
-                       FD_READ);
+    if (!table::IsStream(s)) return recvfrom(s, data, length, flags, nullptr, nullptr);
+    return Transferred(s, posix::Receive(descriptor, data, length, flags), FD_READ);
 }
 
-// A datagram longer than the buffer fills it and fails with WSAEMSGSIZE; the ICMP error of an
-// earlier datagram fails with WSAECONNRESET, as on Windows.
-int recvfrom(SOCKET s, char* data, int length, int flags, sockaddr_in* from) {
+int recvfrom(SOCKET s, char* data, int length, int flags, sockaddr* from, int* fromLength) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    socklen_t size = sizeof(sockaddr_in);
     const bool datagram = !table::IsStream(s);
-    const ssize_t n = ::recvfrom(descriptor, data, static_cast<std::size_t>(length),
-                                 flags | (datagram ? MSG_TRUNC : 0),
-                                 reinterpret_cast<sockaddr*>(from), from ? &size : nullptr);
+    posix::Endpoint sender;
+    const long n = posix::ReceiveFrom(descriptor, data, length, flags, datagram, &sender);
     const int error = errno;
-    const int result = Transferred(s, n > length ? length : n, length, FD_READ);
-    if (datagram && n > length) {
-        WSASetLastError(WSAEMSGSIZE);
-        return SOCKET_ERROR;
-    }
-    if (datagram && n < 0 && error == ECONNREFUSED) WSASetLastError(WSAECONNRESET);
+    const int result = Transferred(s, n > length ? length : n, FD_READ);
+    if (n >= 0 && Deliver(sender, from, fromLength) != 0) return SOCKET_ERROR;
+    if (datagram && n > length) return Fail(WSAEMSGSIZE);
+    if (datagram && n < 0 && error == ECONNREFUSED) return Fail(WSAECONNRESET);
     return result;
 }
 
-int getsockname(SOCKET s, sockaddr_in* address) {
+int getsockname(SOCKET s, sockaddr* name, int* nameLength) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    socklen_t length = sizeof(sockaddr_in);
-    return ::getsockname(descriptor, reinterpret_cast<sockaddr*>(address), &length) == 0
-               ? 0
-               : FailWithErrno();
+    posix::Endpoint end;
+    if (posix::LocalEnd(descriptor, &end) != 0) return FailWithErrno();
+    return Deliver(end, name, nameLength);
 }
 
-int getpeername(SOCKET s, sockaddr_in* address) {
+int getpeername(SOCKET s, sockaddr* name, int* nameLength) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    socklen_t length = sizeof(sockaddr_in);
-    return ::getpeername(descriptor, reinterpret_cast<sockaddr*>(address), &length) == 0
-               ? 0
-               : FailWithErrno();
+    posix::Endpoint end;
+    if (posix::PeerEnd(descriptor, &end) != 0) return FailWithErrno();
+    return Deliver(end, name, nameLength);
 }
 
-int getsockopt(SOCKET s, int level, int option, std::int32_t* value) {
+int getsockopt(SOCKET s, int level, int option, char* value, int* valueLength) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    if (level != SOL_SOCKET_WIN || OptionName(option) < 0) {
-        WSASetLastError(WSAENOPROTOOPT);
-        return SOCKET_ERROR;
+    if (value == nullptr || valueLength == nullptr) return Fail(WSAEFAULT);
+    if (level == SOL_SOCKET && option == SO_LINGER) {
+        if (*valueLength < static_cast<int>(sizeof(linger))) return Fail(WSAEFAULT);
+        bool on = false;
+        int seconds = 0;
+        if (posix::GetLinger(descriptor, &on, &seconds) != 0) return FailWithErrno();
+        const linger setting{static_cast<std::uint16_t>(on), static_cast<std::uint16_t>(seconds)};
+        std::memcpy(value, &setting, sizeof setting);
+        *valueLength = sizeof setting;
+        return 0;
     }
+    posix::Option known{};
+    if (!OptionOf(level, option, &known)) return Fail(WSAENOPROTOOPT);
+    if (*valueLength < static_cast<int>(sizeof(int))) return Fail(WSAEFAULT);
     int result = 0;
-    socklen_t length = sizeof result;
-    if (::getsockopt(descriptor, SOL_SOCKET, OptionName(option), &result, &length) != 0)
-        return FailWithErrno();
-    *value =
-        option == SO_TYPE_WIN ? (result == SOCK_STREAM ? SOCK_STREAM_WIN : SOCK_DGRAM_WIN) : result;
+    if (posix::GetOption(descriptor, known, &result) != 0) return FailWithErrno();
+    if (known == posix::Option::Type) result = result == posix::kStream ? SOCK_STREAM : SOCK_DGRAM;
+    if (known == posix::Option::PendingError && result != 0) result = WsaErrorFromErrno(result);
+    std::memcpy(value, &result, sizeof result);
+    *valueLength = sizeof result;
     return 0;
 }
 
-int setsockopt(SOCKET s, int level, int option, std::int32_t value) {
+int setsockopt(SOCKET s, int level, int option, const char* value, int valueLength) {
     const int descriptor = Fd(s);
     if (descriptor < 0) return SOCKET_ERROR;
-    if (level != SOL_SOCKET_WIN || OptionName(option) < 0 || option == SO_TYPE_WIN) {
-        WSASetLastError(WSAENOPROTOOPT);
-        return SOCKET_ERROR;
+    if (value == nullptr) return Fail(WSAEFAULT);
+    if (level == SOL_SOCKET && option == SO_LINGER) {
+        if (valueLength < static_cast<int>(sizeof(linger))) return Fail(WSAEFAULT);
+        linger setting{};
+        std::memcpy(&setting, value, sizeof setting);
+        return posix::SetLinger(descriptor, setting.l_onoff != 0, setting.l_linger) == 0
+                   ? 0
+                   : FailWithErrno();
     }
-    const int v = value;
-    return ::setsockopt(descriptor, SOL_SOCKET, OptionName(option), &v, sizeof v) == 0
-               ? 0
-               : FailWithErrno();
+    posix::Option known{};
+    if (!OptionOf(level, option, &known) || known == posix::Option::Type ||
+        known == posix::Option::PendingError)
+        return Fail(WSAENOPROTOOPT);
+    // Windows takes a one-byte value for a boolean option, and reads an int otherwise.
+    if (valueLength < 1) return Fail(WSAEFAULT);
+    int setting = 0;
+    if (valueLength >= static_cast<int>(sizeof setting))
+        std::memcpy(&setting, value, sizeof setting);
+    else
+        setting = static_cast<unsigned char>(*value);
+    return posix::SetOption(descriptor, known, setting) == 0 ? 0 : FailWithErrno();
 }
 
-std::uint32_t inet_addr(std::string_view text) {
-    in_addr address{};
-    const std::string copy(text);
-    if (copy.empty() || ::inet_aton(copy.c_str(), &address) == 0) return 0xFFFFFFFFu;
-    return address.s_addr;
+std::uint32_t inet_addr(const char* text) {
+    std::uint32_t address = 0;
+    return posix::ParseDotted(text, &address) ? address : INADDR_NONE;
 }
 
-std::string inet_ntoa(std::uint32_t networkAddress) {
-    char text[INET_ADDRSTRLEN] = {};
-    in_addr address{networkAddress};
-    ::inet_ntop(AF_INET, &address, text, sizeof text);
+char* inet_ntoa(in_addr address) {
+    thread_local char text[16];
+    const std::string dotted = posix::DottedText(address.s_addr);
+    std::strncpy(text, dotted.c_str(), sizeof text - 1);
     return text;
 }
 
-std::uint16_t HostToNetwork16(std::uint16_t value) {
+std::uint16_t htons(std::uint16_t value) {
+    return static_cast<std::uint16_t>((value >> 8) | (value << 8));
+}
+std::uint16_t ntohs(std::uint16_t value) {
     return htons(value);
 }
-std::uint16_t NetworkToHost16(std::uint16_t value) {
-    return ntohs(value);
+std::uint32_t htonl(std::uint32_t value) {
+    return __builtin_bswap32(value);
+}
+std::uint32_t ntohl(std::uint32_t value) {
+    return htonl(value);
 }
 
-std::optional<std::string> gethostbyaddr(std::uint32_t networkAddress) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = networkAddress;
-    char name[NI_MAXHOST] = {};
-    if (::getnameinfo(reinterpret_cast<sockaddr*>(&address), sizeof address, name, sizeof name,
-                      nullptr, 0, NI_NAMEREQD) != 0)
-        return std::nullopt;
-    return std::string(name);
+hostent* gethostbyaddr(const char* address, int length, int type) {
+    if (address == nullptr || length != 4 || type != AF_INET) {
+        WSASetLastError(WSAEFAULT);
+        return nullptr;
+    }
+    std::uint32_t value = 0;
+    std::memcpy(&value, address, sizeof value);
+    thread_local std::string name;
+    thread_local std::uint32_t found;
+    thread_local char* addresses[2];
+    thread_local char* aliases[1];
+    thread_local hostent entry;
+    name = posix::NameOf(value);
+    if (name.empty()) {
+        WSASetLastError(WSANO_DATA);
+        return nullptr;
+    }
+    found = value;
+    addresses[0] = reinterpret_cast<char*>(&found);
+    addresses[1] = nullptr;
+    aliases[0] = nullptr;
+    entry = hostent{name.data(), aliases, AF_INET, 4, addresses};
+    return &entry;
 }
 
-std::uint32_t GetTickCount() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
-int DescriptorOf(SOCKET s) {
+int netpull::platform::DescriptorOf(SOCKET s) {
     return table::Descriptor(s);
 }
-
-}  // namespace netpull::platform

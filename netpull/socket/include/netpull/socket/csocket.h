@@ -151,8 +151,8 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     std::string RemoteHost_;
     std::string RemoteHostIP_;
     std::int32_t RemotePort_ = 0;
-    SOCKET SocketHandle_ = -1;
-    HANDLE ResolveRequest_ = 0;
+    SOCKET SocketHandle_ = INVALID_SOCKET;
+    HANDLE ResolveRequest_ = nullptr;
     std::string SendBuffer_;     // its unsent bytes start at SendStart_
     std::size_t SendStart_ = 0;  // sent bytes are skipped, not moved, so long sends stay linear
     std::string RecvBuffer_;

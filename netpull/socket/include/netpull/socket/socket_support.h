@@ -28,14 +28,15 @@ inline constexpr int HostResultBufferSize = 1024;
 inline constexpr long NetworkEventMask = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
 static_assert(NetworkEventMask == 59);
 
-using Registry = std::map<std::string, std::int32_t>;
+using Registry = std::map<std::string, std::int64_t>;
 
 struct ServiceState {
     bool ServiceStarted = false;
     std::int32_t MaxDatagramSize = 0;
     UINT SocketMessageId = 0;
     UINT ResolveMessageId = 0;
-    HWND SocketWindow = 0;
+    UINT RetiredMessageId = 0;  // a closed socket's notifications end here in the queue
+    HWND SocketWindow = nullptr;
     WNDPROC PreviousWindowProc = nullptr;
     std::optional<Registry> SocketRegistry;      // "S<handle>" -> object identity
     std::optional<Registry> ResolveRegistry;     // "R<request>" -> object identity

@@ -1,6 +1,7 @@
 // The Windows interface that the socket layer and the code above it are written against:
-// Windows Sockets 1.1 and user32's types, messages and timers. On Windows it is the real one;
-// on Linux it is our stand-in of it.
+// user32's types, messages and timers, and the types and constants of Windows Sockets that
+// have no POSIX namesake. On Windows it is the real one; on Linux it is our stand-in of it.
+// The socket calls themselves are in windows_sockets.h.
 #pragma once
 
 #ifdef _WIN32

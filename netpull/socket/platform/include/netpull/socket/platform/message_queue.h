@@ -34,6 +34,9 @@ BOOL KillTimer(HWND window, UINT_PTR idEvent);
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
                                 DWORD milliseconds, DWORD wakeMask);
 
+// Milliseconds from a monotonic clock, wrapping like Windows' tick count.
+DWORD GetTickCount();
+
 // What the stand-in's loop needs of the queue, which Windows keeps to itself.
 namespace netpull::platform {
 

@@ -1,6 +1,8 @@
 // The Windows types and constants that the socket layer is written against, in the global
 // namespace and as macros where the Windows headers have them so, so that the code above this
-// folder reads as it would over Windows Sockets 1.1 and user32.
+// folder reads as it would over Windows Sockets 1.1 and user32. Nothing here has a POSIX
+// namesake: the stand-in's own POSIX code includes it beside the system headers (the names
+// that clash, such as sockaddr_in or connect, are in winsock.h).
 #pragma once
 
 #include <cstdint>
@@ -20,13 +22,16 @@ using LPCSTR = const char*;
 using LPVOID = void*;
 #define CALLBACK
 using WNDPROC = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
-using SOCKET = std::int32_t;  // -1 is INVALID_SOCKET
-using HANDLE = std::int32_t;  // asynchronous request handle; 0 means none
 using UINT_PTR = std::uintptr_t;
+using SOCKET = UINT_PTR;
+using HANDLE = void*;  // an asynchronous request handle here; null means none
+using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using BOOL = int;
 using TIMERPROC = void(CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
 
+#define FALSE 0
+#define TRUE 1
 #define GWLP_WNDPROC (-4)
 
 inline constexpr UINT WM_TIMER = 0x0113;
@@ -35,8 +40,8 @@ inline constexpr DWORD WAIT_OBJECT_0 = 0;
 inline constexpr DWORD WAIT_TIMEOUT = 258;
 inline constexpr DWORD QS_ALLINPUT = 0x04FF;
 
-inline constexpr SOCKET INVALID_SOCKET = -1;
-inline constexpr int SOCKET_ERROR = -1;
+#define INVALID_SOCKET (static_cast<SOCKET>(~0))
+#define SOCKET_ERROR (-1)
 
 // Network events of WSAAsyncSelect.
 #define FD_READ 0x01
@@ -46,23 +51,14 @@ inline constexpr int SOCKET_ERROR = -1;
 #define FD_CONNECT 0x10
 #define FD_CLOSE 0x20
 
-// Socket options at SOL_SOCKET level, with their Windows numbers.
-inline constexpr int SOL_SOCKET_WIN = 0xFFFF;
-inline constexpr int SO_BROADCAST_WIN = 0x0020;
-inline constexpr int SO_SNDBUF_WIN = 0x1001;
-inline constexpr int SO_RCVBUF_WIN = 0x1002;
-inline constexpr int SO_TYPE_WIN = 0x1008;
-
-inline constexpr int AF_INET_WIN = 2;
-inline constexpr int SOCK_STREAM_WIN = 1;
-inline constexpr int SOCK_DGRAM_WIN = 2;
-inline constexpr int IPPROTO_TCP_WIN = 6;
-inline constexpr int IPPROTO_UDP_WIN = 17;
-
 // The Windows Sockets error numbers, by their Windows names.
 #define NETPULL_ERROR_NAME(number, name, ...) inline constexpr int name = number;
 NETPULL_SOCKET_ERRORS(NETPULL_ERROR_NAME)
 #undef NETPULL_ERROR_NAME
+
+// The calling thread's last Windows Sockets error.
+int WSAGetLastError();
+void WSASetLastError(int error);
 
 // The words of a message parameter, and the network event and error of a WSAAsyncSelect or
 // WSAAsyncGetHostByName message.

@@ -1,71 +1,125 @@
-// The Windows Sockets 1.1 calls that the socket layer uses, over POSIX non-blocking IPv4
-// sockets. Handles are numbers of their own that are never reused, so a late notification
-// can never reach the wrong socket. Failures return -1 (or INVALID_SOCKET) and set the last
-// socket error to the Windows Sockets number.
+// The Windows Sockets 1.1 interface that the socket layer uses, with winsock2.h's names, types,
+// numbers and signatures, over POSIX non-blocking IPv4 sockets. Its names clash with the POSIX
+// socket headers (sockaddr_in, connect, htons...), so a file includes either this or those.
+// Handles are reused after closesocket, as on Windows. Failures return SOCKET_ERROR (or
+// INVALID_SOCKET, or null) and set the last error to the Windows Sockets number.
 #pragma once
 
-#include <netinet/in.h>
-
 #include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
 
-#include "netpull/socket/platform/errors.h"
 #include "netpull/socket/platform/win_types.h"
 
-namespace netpull::platform {
-
-struct WSADATA {
-    std::uint16_t wVersion;
-    std::int16_t iMaxUdpDg;
+// Windows' std::uint16_t, std::uint32_t and std::uint32_t are spelled out: the C library's
+// sys/types.h, which every program has, declares the BSD names with a 64-bit std::uint32_t.
+struct in_addr {
+    std::uint32_t s_addr;  // network byte order
 };
 
-int WSAStartup(std::uint16_t version, WSADATA* data);
+struct sockaddr {
+    std::uint16_t sa_family;
+    char sa_data[14];
+};
+
+struct sockaddr_in {
+    short sin_family;
+    std::uint16_t sin_port;  // network byte order
+    in_addr sin_addr;
+    char sin_zero[8];
+};
+
+struct hostent {
+    char* h_name;
+    char** h_aliases;
+    short h_addrtype;
+    short h_length;
+    char** h_addr_list;
+};
+
+struct linger {
+    std::uint16_t l_onoff;
+    std::uint16_t l_linger;
+};
+
+#define WSADESCRIPTION_LEN 256
+#define WSASYS_STATUS_LEN 128
+struct WSADATA {
+    WORD wVersion;
+    WORD wHighVersion;
+    unsigned short iMaxSockets;
+    unsigned short iMaxUdpDg;
+    char* lpVendorInfo;
+    char szDescription[WSADESCRIPTION_LEN + 1];
+    char szSystemStatus[WSASYS_STATUS_LEN + 1];
+};
+using LPWSADATA = WSADATA*;
+
+#define AF_INET 2
+#define SOCK_STREAM 1
+#define SOCK_DGRAM 2
+#define IPPROTO_TCP 6
+#define IPPROTO_UDP 17
+#define INADDR_ANY static_cast<std::uint32_t>(0)
+#define INADDR_LOOPBACK 0x7f000001
+#define INADDR_NONE 0xffffffff
+
+#define MSG_OOB 0x1
+#define MSG_PEEK 0x2
+
+// Options at the socket level, with their Windows numbers.
+#define SOL_SOCKET 0xffff
+#define SO_REUSEADDR 0x0004
+#define SO_BROADCAST 0x0020
+#define SO_LINGER 0x0080
+#define SO_SNDBUF 0x1001
+#define SO_RCVBUF 0x1002
+#define SO_ERROR 0x1007
+#define SO_TYPE 0x1008
+
+int WSAStartup(WORD versionRequested, LPWSADATA data);
 int WSACleanup();
 
-// Asks for the network events of a socket as messages to a window, with Windows' rules:
-// read is posted again only after the program has read, write after a send that would have
-// blocked, accept after an accept; connect and close once, with their error. An events mask
-// of 0 cancels the notifications.
-int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events);
+// Asks for the network events of a socket as messages to a window, with Windows' rules: read
+// is posted again only after the program has read, write after a send or connect that failed
+// with WSAEWOULDBLOCK, accept after an accept; connect and close once, with their error. A new
+// request posts at once the events whose condition holds; a mask of 0 cancels them. A socket
+// accepted from a listener has the listener's request.
+int WSAAsyncSelect(SOCKET s, HWND window, std::uint32_t message, long events);
 
-// Starts resolving a host name; the result, the host entry written into buffer, arrives as a
-// message with wParam the request handle and the error in the high word of lParam.
-HANDLE WSAAsyncGetHostByName(HWND window, UINT message, std::string_view name, char* buffer,
+// Starts resolving a host name; the host entry is written into buffer and a message arrives
+// with wParam the request handle and the error in the high word of lParam.
+HANDLE WSAAsyncGetHostByName(HWND window, std::uint32_t message, const char* name, char* buffer,
                              int bufferLength);
 // Forgets a pending request: its result will not be written nor posted.
 int WSACancelAsyncRequest(HANDLE request);
 
 SOCKET socket(int family, int type, int protocol);
 int closesocket(SOCKET s);
-int connect(SOCKET s, const sockaddr_in& address);
-int bind(SOCKET s, const sockaddr_in& address);
+// Non-blocking: WSAEWOULDBLOCK, then the outcome as the connect event; an address that cannot
+// be reached at all (INADDR_ANY, port 0, no route) fails at once.
+int connect(SOCKET s, const sockaddr* name, int nameLength);
+int bind(SOCKET s, const sockaddr* name, int nameLength);
 int listen(SOCKET s, int backlog);
-SOCKET accept(SOCKET s, sockaddr_in* address);
+SOCKET accept(SOCKET s, sockaddr* address, int* addressLength);
 int send(SOCKET s, const char* data, int length, int flags);
-int sendto(SOCKET s, const char* data, int length, int flags, const sockaddr_in& to);
+int sendto(SOCKET s, const char* data, int length, int flags, const sockaddr* to, int toLength);
 int recv(SOCKET s, char* data, int length, int flags);
-int recvfrom(SOCKET s, char* data, int length, int flags, sockaddr_in* from);
-int getsockname(SOCKET s, sockaddr_in* address);
-int getpeername(SOCKET s, sockaddr_in* address);
-// Options at the Windows socket level: type, receive and send buffer sizes, broadcast.
-int getsockopt(SOCKET s, int level, int option, std::int32_t* value);
-int setsockopt(SOCKET s, int level, int option, std::int32_t value);
+// A datagram longer than the buffer fills it and fails with WSAEMSGSIZE; the ICMP error of an
+// earlier datagram fails with WSAECONNRESET.
+int recvfrom(SOCKET s, char* data, int length, int flags, sockaddr* from, int* fromLength);
+int getsockname(SOCKET s, sockaddr* name, int* nameLength);
+int getpeername(SOCKET s, sockaddr* name, int* nameLength);
+// The options above at SOL_SOCKET level; values are ints, SO_LINGER's a linger.
+int getsockopt(SOCKET s, int level, int option, char* value, int* valueLength);
+int setsockopt(SOCKET s, int level, int option, const char* value, int valueLength);
 
-// A dotted IPv4 address in network byte order, or 0xFFFFFFFF when the text is not one.
-std::uint32_t inet_addr(std::string_view text);
-std::string inet_ntoa(std::uint32_t networkAddress);
-// htons and ntohs (which are macros in the C library, hence the names).
-std::uint16_t HostToNetwork16(std::uint16_t value);
-std::uint16_t NetworkToHost16(std::uint16_t value);
-// The name of an IPv4 address (network byte order); blocks until the lookup ends.
-std::optional<std::string> gethostbyaddr(std::uint32_t networkAddress);
-
-// Milliseconds from a monotonic clock, wrapping like Windows' tick count.
-std::uint32_t GetTickCount();
-
-// The system socket behind a handle, or -1; for the layer's tests.
-int DescriptorOf(SOCKET s);
-
-}  // namespace netpull::platform
+// A dotted IPv4 address in network byte order, or INADDR_NONE when the text is not one.
+std::uint32_t inet_addr(const char* text);
+// The dotted text of an address, in a buffer of the thread's that the next call reuses.
+char* inet_ntoa(in_addr address);
+std::uint16_t htons(std::uint16_t value);
+std::uint16_t ntohs(std::uint16_t value);
+std::uint32_t htonl(std::uint32_t value);
+std::uint32_t ntohl(std::uint32_t value);
+// The name of an IPv4 address in network byte order (type AF_INET, length 4); blocks until
+// the lookup ends. The entry is the thread's and the next call reuses it; null when unknown.
+hostent* gethostbyaddr(const char* address, int length, int type);

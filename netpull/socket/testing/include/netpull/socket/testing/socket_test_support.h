@@ -2,38 +2,32 @@
 // listening socket object that accepts one connection into a server-side object.
 #pragma once
 
-#include <arpa/inet.h>
+// The same on Linux and on Windows; it declares no socket call, so Linux tests that drive
+// plain POSIX peers include it beside the system headers.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "netpull/socket/csocket.h"
-#include "netpull/socket/platform/event_loop.h"
-#include "netpull/socket/platform/resolver.h"
-#include "netpull/socket/platform/winsock.h"
+#include "netpull/socket/socket_loop.h"
 #include "netpull/socket/socket_support.h"
 
 namespace netpull::testing {
 
 // Pumps the loop until the condition holds or the time runs out; true when it held.
-inline bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        platform::WaitAndPump(10);
-    }
-    return true;
-}
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 // Pumps for a while, for checks that something does not happen.
-inline void PumpFor(int milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
-}
+void PumpFor(int milliseconds);
+
+// The local port of a bound socket, 0 when it has none.
+std::int32_t BoundPort(SOCKET handle);
+
+// Sends the queries of names outside the hosts file to a loopback port where nothing answers,
+// where the platform lets a program choose (the stand-in does; Windows does not).
+void KeepNameQueriesOnLoopback();
 
 // A listener on 127.0.0.1 with a port chosen by the system, which accepts connections into
 // server-side objects.
@@ -49,13 +43,7 @@ class LoopbackServer {
         };
     }
 
-    std::int32_t Port() const {
-        sockaddr_in record{};
-        socklen_t length = sizeof record;
-        getsockname(platform::DescriptorOf(listener->SocketHandle()),
-                    reinterpret_cast<sockaddr*>(&record), &length);
-        return ntohs(record.sin_port);
-    }
+    std::int32_t Port() const { return BoundPort(listener->SocketHandle()); }
 
     // Gathers everything each accepted connection receives into text.
     void RecordRequests(std::string& text) {
@@ -77,9 +65,9 @@ class LoopbackServer {
 class SocketTest : public ::testing::Test {
   protected:
     // Names outside the hosts file are asked of a loopback port where nothing answers.
-    void SetUp() override { platform::UseNameServers("127.0.0.1:9"); }
+    void SetUp() override { KeepNameQueriesOnLoopback(); }
     void TearDown() override {
-        platform::PumpOnce();
+        loop::PumpOnce();
         const MSocketSupport::ServiceState& state = MSocketSupport::State();
         EXPECT_FALSE(state.SocketRegistry.has_value()) << "a socket is still registered";
         EXPECT_FALSE(state.ResolveRegistry.has_value()) << "a resolution is still registered";

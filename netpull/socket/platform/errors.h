@@ -5,8 +5,6 @@
 namespace netpull::platform {
 
 int WsaErrorFromErrno(int errnoValue);
-int WSAGetLastError();
-void WSASetLastError(int error);
 // Records the Windows Sockets number of the current errno as the last error; returns -1.
 int FailWithErrno();
 

@@ -1,0 +1,41 @@
+// The helpers of the socket tests that call Windows Sockets.
+#include "netpull/socket/testing/socket_test_support.h"
+
+#include <chrono>
+
+#include "netpull/socket/windows_sockets.h"
+
+#ifndef _WIN32
+#include "netpull/socket/platform/resolver.h"
+#endif
+
+namespace netpull::testing {
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        loop::PumpOnce();
+    }
+    return true;
+}
+
+void PumpFor(int milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+std::int32_t BoundPort(SOCKET handle) {
+    sockaddr_in record{};
+    int length = sizeof record;
+    if (getsockname(handle, reinterpret_cast<sockaddr*>(&record), &length) != 0) return 0;
+    return ntohs(record.sin_port);
+}
+
+void KeepNameQueriesOnLoopback() {
+#ifndef _WIN32
+    platform::UseNameServers("127.0.0.1:9");
+#endif
+}
+
+}  // namespace netpull::testing
