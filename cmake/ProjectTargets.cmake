@@ -54,6 +54,9 @@ function(add_project_test name)
     if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
         return()  # built and linked only: nothing here can run it
     endif()
+    if(WIN32)
+        set(ARG_LABEL netpull-win)  # every test of the Windows build, run under Wine
+    endif()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
         PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 300 RESOURCE_LOCK ${name}
                    ENVIRONMENT "${ARG_ENVIRONMENT}")

@@ -29,7 +29,7 @@ echo "== Tests"
 ctest --test-dir "$top/build" -j "$jobs" --output-on-failure || status=1
 echo "== Tests of the Windows build under Wine"
 ctest --test-dir "$top/build-win64" -j "$jobs" --output-on-failure || status=1
-WINEPREFIX="$top/build-win64/wine-prefix" wineserver -k 2> /dev/null || true
+"$top/build-win64/wine-run.sh" --stop
 echo "== Debian packages, unpacked and tried"
 "$top/tools/packaging/check_packages.sh" "$top/build" || status=1
 exit $status

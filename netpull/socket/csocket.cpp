@@ -317,10 +317,12 @@ void CSocket::PostGetHostEvent(HANDLE request, std::uint32_t address, const std:
     const std::shared_ptr<CSocket> self = shared_from_this();
     WithSource("CSocket.PostGetHostEvent", [&] {
         if (errorCode > 0) {
+            if (request == ResolveRequest_) ResolveRequest_ = nullptr;
             State_ = StateError;
             return RaiseError(errorCode, "");
         }
         if (request == nullptr || request != ResolveRequest_) return;
+        ResolveRequest_ = nullptr;
         State_ = StateHostResolved;
         RemoteHost_ = hostName;
         RemoteHostIP_ = DottedText(address);

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "netpull/socket/platform/message_queue.h"
 #include "netpull/socket/testing/socket_test_support.h"
 
 namespace netpull {

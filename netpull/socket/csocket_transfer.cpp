@@ -92,6 +92,9 @@ void CSocket::SendFrom(std::string_view unsent, bool held) {
         result = sendto(SocketHandle_, unsent.data(), static_cast<int>(unsent.size()), 0,
                         AsAddress(to), sizeof to);
         if (result != SOCKET_ERROR) sent = static_cast<std::size_t>(result);
+    } else if (ResolvePurpose_ == 1 && ResolveRequest_ != nullptr) {
+        // A write notification while the name is being resolved: the result will send.
+        return keepFrom(0);
     } else {
         ResolvePurpose_ = 1;
         std::optional<SocketError> error;

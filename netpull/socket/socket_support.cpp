@@ -116,7 +116,7 @@ void DispatchResolveResult(WPARAM wParam, LPARAM lParam) {
     if (!identity || !buffer) return;
     const std::shared_ptr<CSocket> object = ObjectOf(*identity);
     if (!object) return;
-    if (error != 0) return CSocketDispatch::Resolve(*object, nullptr, 0, "", error);
+    if (error != 0) return CSocketDispatch::Resolve(*object, request, 0, "", error);
     const auto* entry = reinterpret_cast<const hostent*>(buffer->data());
     std::uint32_t address = 0;
     std::memcpy(&address, entry->h_addr_list[0], sizeof address);
@@ -232,7 +232,7 @@ HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
     return request;
 }
 
-LRESULT SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         if (message == S().SocketMessageId) {
             DispatchSocketEvent(wParam, lParam);

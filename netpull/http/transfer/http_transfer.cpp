@@ -192,7 +192,7 @@ void HTTPtransfer::StopTimeoutTimer() {
     timeoutTimer_ = 0;
 }
 
-void HTTPtransfer::TimeoutTimerProc(HWND, UINT, UINT_PTR timer, DWORD) {
+void CALLBACK HTTPtransfer::TimeoutTimerProc(HWND, UINT, UINT_PTR timer, DWORD) {
     const auto found = TimerOwners().find(timer);
     if (found == TimerOwners().end()) return;
     if (const auto self = found->second.lock()) self->CheckTimeout();

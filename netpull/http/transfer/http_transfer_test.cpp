@@ -241,7 +241,11 @@ TEST_F(TransferTest, ResetMidBody) {
     Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(100, 'r'));
     ResetConnection();
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_THAT(log[0], HasSubstr("Error 10054"));
+    // Wine reports the reset as a close: the body is then short, which is an error as well.
+    if (netpull::testing::RunningUnderWine())
+        EXPECT_THAT(log[0], ::testing::AnyOf(HasSubstr("Error 10054"), "Error 1 connection lost"));
+    else
+        EXPECT_THAT(log[0], HasSubstr("Error 10054"));
 }
 
 TEST_F(TransferTest, ChunkedBodiesAreDecoded) {
@@ -295,7 +299,8 @@ TEST_F(TransferTest, FileThatCannotBeCreatedIsReported) {
     PumpUntil([&] { return Ended(); });
     ASSERT_EQ(log.size(), 1u);
     EXPECT_THAT(log[0], HasSubstr("Error 75 cannot create"));
-    EXPECT_THAT(log[0], HasSubstr("No such file or directory"));
+    // Followed by the system's reason, in its words.
+    EXPECT_THAT(log[0], ::testing::MatchesRegex(".*/missing/folder/file: \\w.+"));
 }
 
 TEST_F(TransferTest, CancelAtEveryStageRaisesNothing) {

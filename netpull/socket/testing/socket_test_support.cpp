@@ -32,6 +32,15 @@ std::int32_t BoundPort(SOCKET handle) {
     return ntohs(record.sin_port);
 }
 
+bool RunningUnderWine() {
+#ifdef _WIN32
+    const HMODULE system = GetModuleHandleA("ntdll.dll");
+    return system != nullptr && GetProcAddress(system, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
 void KeepNameQueriesOnLoopback() {
 #ifndef _WIN32
     platform::UseNameServers("127.0.0.1:9");

@@ -58,7 +58,7 @@ bool DetachSocket(SOCKET handle);
 HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
                    std::optional<SocketError>& error);
 
-LRESULT SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 HWND OpenSocketWindow();
 bool CloseSocketWindow();

@@ -5,6 +5,10 @@
 #pragma once
 
 #ifdef _WIN32
+// No min and max macros: they would break std::min and std::max in every file.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 // winsock2.h first, in a block of its own so that sorting keeps the order: windows.h would
 // otherwise bring the older winsock.h.
 #include <winsock2.h>

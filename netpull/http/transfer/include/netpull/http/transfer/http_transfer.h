@@ -69,7 +69,7 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     void StartTimeoutTimer();
     void StopTimeoutTimer();
     void CheckTimeout();
-    static void TimeoutTimerProc(HWND, UINT, UINT_PTR timer, DWORD);
+    static void CALLBACK TimeoutTimerProc(HWND, UINT, UINT_PTR timer, DWORD);
     bool Raised(std::uint64_t generation) const { return generation != generation_; }
 
     std::string hostName_;

@@ -22,6 +22,9 @@ bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 // Pumps for a while, for checks that something does not happen.
 void PumpFor(int milliseconds);
 
+// True in a Windows program run by Wine, for the few cases where Wine is not Windows.
+bool RunningUnderWine();
+
 // The local port of a bound socket, 0 when it has none.
 std::int32_t BoundPort(SOCKET handle);
 

@@ -1,4 +1,4 @@
-// The socket layer's loop as a host sees it, over the platform's event loop.
+// The socket layer's loop as a host sees it, over the stand-in's event loop.
 #include "netpull/socket/socket_loop.h"
 
 #include "netpull/socket/platform/event_loop.h"
