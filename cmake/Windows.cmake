@@ -20,3 +20,4 @@ endif()
 
 add_subdirectory(netpull/socket)
 add_subdirectory(netpull/http/transfer)
+add_subdirectory(netpull/http/hosts)

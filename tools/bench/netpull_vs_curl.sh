@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Downloads one 1 GiB file from nginx on loopback with netpull-get and with curl, alternated
-# five times in one run to the same disk (which goes first alternates too), and reports each pair's throughputs, the median of
-# the ratios, and netpull-get's peak memory beside its idle size (a download of an empty file).
-# Usage: netpull_vs_curl.sh PATH/TO/netpull-get [SIZE_MIB]
+# Downloads one 1 GiB file from nginx on loopback with netpull-get, with curl and, when given,
+# with netpull-get.exe under Wine, alternated five times in one run to the same disk (which
+# goes first rotates too), and reports each run's throughputs, the median of the ratios to
+# curl, and netpull-get's peak memory beside its idle size (a download of an empty file).
+# Usage: netpull_vs_curl.sh PATH/TO/netpull-get [SIZE_MIB [PATH/TO/netpull-get.sh]]
 set -euo pipefail
 getter=$1
 size_mib=${2:-1024}
+windows_getter=${3:-}
 work=$(mktemp -d)
 source "$(dirname "$0")/../servers/loopback_servers.sh"
 mkdir -p "$work/root"
-out=${NETPULL_BENCH_OUT:-$work/out}  # where both save the file; the same disk for both
+out=${NETPULL_BENCH_OUT:-$work/out}  # where all save the file; the same disk for all
 mkdir -p "$out"
 head -c $((size_mib * 1048576)) /dev/urandom > "$work/root/big.bin"
 : > "$work/root/empty.bin"
@@ -22,29 +24,40 @@ measure() {  # prints "seconds peak_kib"; each run starts with no dirty pages of
 }
 read -r _ idle < <(measure "$getter" "$url/empty.bin" "$out/empty")
 runs=()
+tools=(curl netpull)
+[ -n "$windows_getter" ] && tools+=(windows)
 for run in 1 2 3 4 5; do
-    # Which of the two goes first changes from run to run.
-    if [ $((run % 2)) -eq 1 ]; then
-        read -r curl_s _ < <(measure curl -s -o "$out/curl.bin" "$url/big.bin")
-        read -r netpull_s kib < <(measure "$getter" "$url/big.bin" "$out/netpull.bin")
-    else
-        read -r netpull_s kib < <(measure "$getter" "$url/big.bin" "$out/netpull.bin")
-        read -r curl_s _ < <(measure curl -s -o "$out/curl.bin" "$url/big.bin")
-    fi
-    runs+=("$curl_s $netpull_s $kib")
+    declare -A seconds=([windows]=0)
+    # Which one goes first changes from run to run.
+    for i in "${!tools[@]}"; do
+        tool=${tools[$(((i + run) % ${#tools[@]}))]}
+        case $tool in
+            curl) read -r seconds[curl] _ < <(measure curl -s -o "$out/curl.bin" "$url/big.bin") ;;
+            netpull) read -r seconds[netpull] kib < <(measure "$getter" "$url/big.bin" "$out/netpull.bin") ;;
+            windows) read -r seconds[windows] _ < <(measure "$windows_getter" "$url/big.bin" "$out/windows.bin") ;;
+        esac
+    done
+    runs+=("${seconds[curl]} ${seconds[netpull]} $kib ${seconds[windows]}")
     rm -f "$out/"*.bin
 done
 python3 - "$size_mib" "$idle" "${runs[@]}" <<'PY'
 import statistics, sys
 size, idle = float(sys.argv[1]), int(sys.argv[2])
-ratios, peaks = [], []
+ratios, windows_ratios, peaks = [], [], []
+speed = lambda seconds: size / max(seconds, 1e-3)
 for i, run in enumerate(sys.argv[3:], 1):
-    curl, netpull, peak = (float(x) for x in run.split())
+    curl, netpull, peak, windows = (float(x) for x in run.split())
     ratios.append(curl / max(netpull, 1e-3))
     peaks.append(peak)
-    print(f"run {i}: curl {size / max(curl, 1e-3):6.0f} MiB/s, netpull-get {size / max(netpull, 1e-3):6.0f} MiB/s, "
-          f"ratio {ratios[-1]:.2f}")
+    line = (f"run {i}: curl {speed(curl):6.0f} MiB/s, netpull-get {speed(netpull):6.0f} MiB/s, "
+            f"ratio {ratios[-1]:.2f}")
+    if windows > 0:
+        windows_ratios.append(curl / windows)
+        line += f"; netpull-get.exe under Wine {speed(windows):6.0f} MiB/s, ratio {windows_ratios[-1]:.2f}"
+    print(line)
 print(f"median ratio netpull-get / curl: {statistics.median(ratios):.2f}")
+if windows_ratios:
+    print(f"median ratio netpull-get.exe under Wine / curl: {statistics.median(windows_ratios):.2f}")
 print(f"netpull-get peak RSS: {max(peaks) / 1024:.1f} MiB, idle {idle / 1024:.1f} MiB, "
       f"above idle {(max(peaks) - idle) / 1024:.1f} MiB")
 PY

@@ -91,6 +91,48 @@ refused nginx-500 "http://127.0.0.1:$nginx_port/broken" 500
 refused apache-500 "http://127.0.0.1:$apache_port/cgi-bin/broken.sh" 500
 refused lighttpd-500 "http://127.0.0.1:$lighttpd_port/cgi-bin/broken.sh" 500
 
+# failed NAME URL NUMBER [PREFIX...]: ends in Error NUMBER; PREFIX runs the downloader.
+failed() {
+    local name=$1 url=$2 number=$3
+    shift 3
+    if timeout 60 "$@" "$getter" "$url" "$out/$name" > "$work/$name.log" 2>&1; then
+        fail "$name: reported as a success"
+    elif ! grep -q "^Error $number " "$work/$name.log"; then
+        fail "$name: expected Error $number, got: $(tail -1 "$work/$name.log")"
+    else
+        echo "ok   $name: $(tail -1 "$work/$name.log")"
+    fi
+}
+refused_port=$(free_port)
+failed refused-port "http://127.0.0.1:$refused_port/file" 10061
+# A name nobody knows, asked of a name server on loopback that answers "no such name" to
+# everything, in a mount namespace whose resolv.conf names it: no query leaves loopback.
+python3 - "$work/dns.ready" <<'PY' &
+import socket, sys
+server = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+server.bind(("127.0.0.1", 53))
+open(sys.argv[1], "w").write("ready")
+server.settimeout(120)
+try:
+    while True:
+        query, peer = server.recvfrom(512)
+        end = 12
+        while end < len(query) and query[end] != 0:
+            end += query[end] + 1
+        question = query[12:end + 5]
+        # The query's id and question, with the flags of a recursive "no such name" answer.
+        server.sendto(query[:2] + b"\x81\x83\0\x01\0\0\0\0\0\0" + question, peer)
+except socket.timeout:
+    pass
+PY
+dns=$!
+for _ in $(seq 50); do [ -s "$work/dns.ready" ] && break; sleep 0.1; done
+[ -s "$work/dns.ready" ] || fail "the name server on loopback did not start"
+echo "nameserver 127.0.0.1" > "$work/resolv.conf"
+failed unknown-host "http://no-such-host.invalid/file" 11001 \
+    unshare -m sh -c 'mount --bind "$0" /etc/resolv.conf && exec "$@"' "$work/resolv.conf"
+kill "$dns" 2> /dev/null || true
+
 get nginx-hundred "http://127.0.0.1:$nginx_port/hundred.bin" "$root/hundred.bin"
 chunked nginx-chunked "http://127.0.0.1:$nginx_port/ssi/page.txt"
 get nginx-chunked "http://127.0.0.1:$nginx_port/ssi/page.txt" "$work/ssi-expected.bin"
@@ -103,7 +145,7 @@ import subprocess, sys
 process = subprocess.Popen(sys.argv[1:], stdout=subprocess.PIPE, text=True)
 first = process.stdout.readline()
 running = process.poll() is None
-process.kill()
+process.terminate()
 process.wait()
 sys.exit(0 if first.startswith("FoundServer") and running else 1)
 PY
