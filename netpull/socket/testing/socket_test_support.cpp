@@ -6,17 +6,31 @@
 #include "netpull/socket/windows_sockets.h"
 
 #ifndef _WIN32
+#include "netpull/socket/platform/event_loop.h"
 #include "netpull/socket/platform/resolver.h"
 #endif
 
 namespace netpull::testing {
+namespace {
+
+// Waits until there is work or the time is up, then pumps once. The stand-in's loop pumps what
+// its wait found ready without polling again.
+void WaitAndPump(DWORD milliseconds) {
+#ifdef _WIN32
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+    loop::PumpOnce();
+#else
+    platform::WaitAndPump(static_cast<int>(milliseconds));
+#endif
+}
+
+}  // namespace
 
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        loop::PumpOnce();
+        WaitAndPump(10);
     }
     return true;
 }
