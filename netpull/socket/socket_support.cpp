@@ -96,8 +96,7 @@ void DispatchSocketEvent(WPARAM wParam, LPARAM lParam) {
     const auto identity = Find(S().SocketRegistry, SocketKey(static_cast<std::int64_t>(handle)));
     if (!identity) return;
     const std::shared_ptr<CSocket> object = ObjectOf(*identity);
-    if (object)
-        CSocketDispatch::Socket(*object, WSAGETSELECTEVENT(lParam), WSAGETSELECTERROR(lParam));
+    if (object) CSocketDispatch::Socket(*object, LowWord(lParam), HighWord(lParam));
 }
 
 // Every notification posted before this message has been delivered: the handle is the next
@@ -110,7 +109,7 @@ void HandleRetired(WPARAM wParam) {
 
 void DispatchResolveResult(WPARAM wParam, LPARAM lParam) {
     const auto request = reinterpret_cast<HANDLE>(wParam);
-    const auto error = static_cast<std::int32_t>(WSAGETASYNCERROR(lParam));
+    const auto error = static_cast<std::int32_t>(HighWord(lParam));
     std::optional<std::int64_t> identity;
     const std::unique_ptr<HostBuffer> buffer = ReleaseRequest(request, identity);
     if (!identity || !buffer) return;
