@@ -20,4 +20,5 @@ endif()
 
 add_subdirectory(netpull/socket)
 add_subdirectory(netpull/http/transfer)
+add_subdirectory(netpull/http/display)
 add_subdirectory(netpull/http/hosts)

@@ -7,15 +7,11 @@
 #include <QShortcut>
 #include <algorithm>
 
-#include "netpull/http/control/control_display.h"
-#include "netpull/http/control/display_model.h"
 #include "qt_socket_loop.h"
 #include "twips.h"
 
 namespace netpull::http {
 namespace {
-
-constexpr int kObjectNotSet = 91;  // what a host sees for a reference that is not set yet
 
 int liveControls = 0;
 
@@ -68,7 +64,7 @@ HTTP::HTTP(QWidget* parent) : QWidget(parent) {
     for (std::size_t i = 0; i < kStats.size(); ++i) {
         lblStat[i] = new QLabel(this);
         lblStat[i]->setTextFormat(Qt::PlainText);
-        if (model_[kStats[i]].bold) lblStat[i]->setFont(BoldFont());
+        if (control_.Model()[kStats[i]].bold) lblStat[i]->setFont(BoldFont());
     }
     lblStat[4]->setAlignment(Qt::AlignCenter);
     Label1 = new QLabel(this);
@@ -78,7 +74,7 @@ HTTP::HTTP(QWidget* parent) : QWidget(parent) {
     Label1->setFont(verdana);
     Label1->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     Label1->setAlignment(Qt::AlignCenter);
-    btnCancel = new QLabel(AccessKeyCaption(model_[Element::BtnCancel].text), this);
+    btnCancel = new QLabel(AccessKeyCaption(control_.Model()[Element::BtnCancel].text), this);
     btnCancel->setTextFormat(Qt::RichText);
     btnCancel->setAlignment(Qt::AlignCenter);
     btnCancel->setFrameShape(QFrame::Box);
@@ -86,9 +82,11 @@ HTTP::HTTP(QWidget* parent) : QWidget(parent) {
     btnCancel->installEventFilter(this);
     // Alt+C, the caption's access key, clicks the Cancel label.
     auto* accessKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_C), this);
-    connect(accessKey, &QShortcut::activated, this, &HTTP::btnCancel_Click);
+    connect(accessKey, &QShortcut::activated, this, [this] { control_.btnCancel_Click(); });
     // The model's stacking order, bottom first.
     for (std::size_t i = 0; i < kElementCount; ++i) Widget(static_cast<Element>(i))->raise();
+    control_.changed = [this] { Render(); };
+    PassEventsToHost();
     Render();
     resize(sizeHint());
 }
@@ -116,16 +114,15 @@ void HTTP::Render() {
     for (std::size_t i = 0; i < kElementCount; ++i) {
         const auto element = static_cast<Element>(i);
         QWidget* widget = Widget(element);
-        widget->setGeometry(Pixels(model_[element].area));
-        widget->setVisible(model_[element].visible);
+        widget->setGeometry(Pixels(control_.Model()[element].area));
+        widget->setVisible(control_.Model()[element].visible);
     }
-    Label1->setText(QString::fromStdString(model_[Element::Label1].text));
+    Label1->setText(QString::fromStdString(control_.Model()[Element::Label1].text));
     for (std::size_t i = 0; i < kStats.size(); ++i)
-        lblStat[i]->setText(QString::fromStdString(model_[kStats[i]].text));
+        lblStat[i]->setText(QString::fromStdString(control_.Model()[kStats[i]].text));
 }
 
 HTTP::~HTTP() {
-    if (transfer_) transfer_->events = {};
     --liveControls;
 }
 
@@ -140,111 +137,58 @@ QSize HTTP::minimumSizeHint() const {
     return sizeHint();
 }
 
-const HTTPtransfer& HTTP::Current(const char* property) const {
-    if (!transfer_)
-        throw SocketError(kObjectNotSet, std::string("HTTP.") + property,
-                          "Object variable or With block variable not set");
-    return *transfer_;
-}
-
 std::string HTTP::URL() const {
-    return Current("URL").URL();
+    return control_.URL();
 }
 std::string HTTP::SaveAs() const {
-    return Current("SaveAs").SaveAs();
+    return control_.SaveAs();
 }
 std::int32_t HTTP::BytesPerSecond() const {
-    return Clamp32(Current("BytesPerSecond").BytesPerSecond());
+    return control_.BytesPerSecond();
 }
 std::int32_t HTTP::TotalBytes() const {
-    return Clamp32(Current("TotalBytes").TotalBytes());
+    return control_.TotalBytes();
 }
 std::int32_t HTTP::DownloadedBytes() const {
-    return Clamp32(Current("DownloadedBytes").DownloadedBytes());
+    return control_.DownloadedBytes();
 }
 
 void HTTP::Download(std::string& URL, std::string& SaveAs) {
-    // The previous transfer, if any, is no longer heard; dropping it closes its connection
-    // and its file.
-    if (transfer_) transfer_->events = {};
-    transfer_ = HTTPtransfer::Create();
-    QPointer<HTTP> guard(this);
-    transfer_->events.FoundServer = [guard] {
-        if (guard) guard->HTTP_FoundServer();
-    };
-    transfer_->events.Progress = [guard](std::int64_t bytes, std::int64_t ofBytes) {
-        if (guard) guard->HTTP_Progress(bytes, ofBytes);
-    };
-    transfer_->events.Downloaded = [guard] {
-        if (guard) guard->HTTP_Downloaded();
-    };
-    transfer_->events.Error = [guard](std::int32_t number, const std::string& description) {
-        if (guard) guard->HTTP_Error(number, description);
-    };
-    const std::shared_ptr<HTTPtransfer> transfer = transfer_;
-    transfer->Download(URL, SaveAs);
-}
-
-// The host's callback and the signal each may destroy the control: callbacks run from a copy,
-// and nothing of the control is touched after either unless it is still there.
-void HTTP::HTTP_FoundServer() {
-    const QPointer<HTTP> guard(this);
-    if (const auto handler = hostEvents.FoundServer) handler();
-    if (guard) emit FoundServer();
-}
-
-void HTTP::HTTP_Progress(std::int64_t bytes, std::int64_t ofBytes) {
-    const QPointer<HTTP> guard(this);
-    const std::shared_ptr<HTTPtransfer> transfer = transfer_;
-    model_.ProgressBar(bytes, ofBytes);
-    Render();
-    std::int32_t hostBytes = Clamp32(bytes), hostOfBytes = Clamp32(ofBytes);
-    if (const auto handler = hostEvents.Progress) handler(hostBytes, hostOfBytes);
-    if (guard) emit Progress(Clamp32(bytes), Clamp32(ofBytes));
-    if (!guard || !transfer) return;
     const char point = QLocale().decimalPoint().at(0).toLatin1();
-    model_.ProgressDetails({transfer->URL(), transfer->SaveAs(), transfer->BytesPerSecond(),
-                            transfer->DownloadedBytes(), transfer->TotalBytes(),
-                            point ? point : '.'});
-    Render();
+    control_.decimalPoint = point ? point : '.';
+    control_.Download(URL, SaveAs);
 }
 
-void HTTP::HTTP_Downloaded() {
-    const QPointer<HTTP> guard(this);
-    model_.DownloadedBar();
-    Render();
-    if (const auto handler = hostEvents.Downloaded) handler();
-    if (guard) emit Downloaded();
-    if (!guard) return;
-    model_.DownloadedDetails();
-    Render();
-}
-
-void HTTP::HTTP_Error(std::int32_t number, const std::string& description) {
-    const QPointer<HTTP> guard(this);
-    model_.ErrorBar();
-    Render();
-    std::int32_t hostNumber = number;
-    std::string hostDescription = description;
-    if (const auto handler = hostEvents.Error) handler(hostNumber, hostDescription);
-    if (guard) emit Error(hostNumber, QString::fromStdString(hostDescription));
-    if (!guard) return;
-    // What the host's handler made of its by-reference arguments is what the display shows.
-    model_.ErrorDetails(hostNumber, hostDescription);
-    Render();
-}
-
-void HTTP::btnCancel_Click() {
-    if (transfer_) {
-        const std::shared_ptr<HTTPtransfer> transfer = transfer_;
-        transfer->Cancel();
-    }
+// Each event reaches the host's callback, then its signal. Either may destroy the control:
+// callbacks run from a copy, and the signal goes out only if the control is still there.
+void HTTP::PassEventsToHost() {
+    control_.hostEvents.FoundServer = [this] {
+        const QPointer<HTTP> guard(this);
+        if (const auto handler = hostEvents.FoundServer) handler();
+        if (guard) emit FoundServer();
+    };
+    control_.hostEvents.Progress = [this](std::int32_t& bytes, std::int32_t& ofBytes) {
+        const QPointer<HTTP> guard(this);
+        const std::int32_t raisedBytes = bytes, raisedOfBytes = ofBytes;
+        if (const auto handler = hostEvents.Progress) handler(bytes, ofBytes);
+        if (guard) emit Progress(raisedBytes, raisedOfBytes);
+    };
+    control_.hostEvents.Downloaded = [this] {
+        const QPointer<HTTP> guard(this);
+        if (const auto handler = hostEvents.Downloaded) handler();
+        if (guard) emit Downloaded();
+    };
+    control_.hostEvents.Error = [this](std::int32_t& number, std::string& description) {
+        const QPointer<HTTP> guard(this);
+        if (const auto handler = hostEvents.Error) handler(number, description);
+        if (guard) emit Error(number, QString::fromStdString(description));
+    };
 }
 
 bool HTTP::eventFilter(QObject* watched, QEvent* event) {
     if (watched == btnCancel && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        btnCancel_Click();
+        control_.btnCancel_Click();
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -256,11 +200,11 @@ void HTTP::resizeEvent(QResizeEvent* event) {
 }
 
 void HTTP::UserControl_Resize() {
-    model_.Resize(PixelsToTwips(width()), PixelsToTwips(height()));
-    const QSize taken(TwipsToPixels(model_.Width()), TwipsToPixels(model_.Height()));
+    control_.Resize(PixelsToTwips(width()), PixelsToTwips(height()));
+    const DisplayModel& model = control_.Model();
+    const QSize taken(TwipsToPixels(model.Width()), TwipsToPixels(model.Height()));
     if (width() < taken.width() || height() < taken.height())
         resize(std::max(width(), taken.width()), std::max(height(), taken.height()));
-    Render();
 }
 
 }  // namespace netpull::http

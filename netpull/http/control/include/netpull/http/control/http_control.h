@@ -8,12 +8,9 @@
 #include <QLabel>
 #include <QWidget>
 #include <array>
-#include <functional>
-#include <memory>
 #include <string>
 
-#include "netpull/http/control/display_model.h"
-#include "netpull/http/transfer/http_transfer.h"
+#include "netpull/http/display/download_control.h"
 
 namespace netpull::http {
 
@@ -21,12 +18,7 @@ class HTTP : public QWidget {
     Q_OBJECT
   public:
     // Callbacks for hosts that are not Qt objects; arguments are passed by reference.
-    struct HostEvents {
-        std::function<void()> FoundServer;
-        std::function<void(std::int32_t& Bytes, std::int32_t& ofBytes)> Progress;
-        std::function<void()> Downloaded;
-        std::function<void(std::int32_t& Number, std::string& Description)> Error;
-    };
+    using HostEvents = DownloadControl::HostEvents;
 
     explicit HTTP(QWidget* parent = nullptr);
     ~HTTP() override;
@@ -40,7 +32,7 @@ class HTTP : public QWidget {
     std::int32_t TotalBytes() const;
     std::int32_t DownloadedBytes() const;
     // The current transfer itself, for hosts that want the 64-bit counters; null before Download.
-    const HTTPtransfer* Transfer() const { return transfer_.get(); }
+    const HTTPtransfer* Transfer() const { return control_.Transfer(); }
 
     // Replaces the current transfer with a new one and starts it; URL comes back rewritten.
     void Download(std::string& URL, std::string& SaveAs);
@@ -71,19 +63,12 @@ class HTTP : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void HTTP_FoundServer();
-    void HTTP_Progress(std::int64_t bytes, std::int64_t ofBytes);
-    void HTTP_Downloaded();
-    void HTTP_Error(std::int32_t number, const std::string& description);
-    void btnCancel_Click();
+    void PassEventsToHost();
     void UserControl_Resize();
-    const HTTPtransfer& Current(const char* property) const;
     void Render();
     QWidget* Widget(Element element) const;
 
-    DisplayModel model_;
-
-    std::shared_ptr<HTTPtransfer> transfer_;  // the current transfer, none before Download
+    DownloadControl control_;
 };
 
 }  // namespace netpull::http

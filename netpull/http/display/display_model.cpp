@@ -1,9 +1,9 @@
 // The download control's display as plain data, from the transfer's events and its size.
-#include "netpull/http/control/display_model.h"
+#include "netpull/http/display/display_model.h"
 
 #include <algorithm>
 
-#include "netpull/http/control/control_display.h"
+#include "netpull/http/display/control_display.h"
 
 namespace netpull::http {
 

@@ -1,5 +1,5 @@
 // The text rules of the control's display: sizes, percentages, line fitting and clamping.
-#include "netpull/http/control/control_display.h"
+#include "netpull/http/display/control_display.h"
 
 #include <gtest/gtest.h>
 

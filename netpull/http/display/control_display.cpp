@@ -1,5 +1,5 @@
 // The text rules of the download control's display.
-#include "netpull/http/control/control_display.h"
+#include "netpull/http/display/control_display.h"
 
 #include <algorithm>
 #include <cfenv>

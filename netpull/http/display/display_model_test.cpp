@@ -1,5 +1,5 @@
 // The display model: texts, places in twips and visibility after each event and resize.
-#include "netpull/http/control/display_model.h"
+#include "netpull/http/display/display_model.h"
 
 #include <gtest/gtest.h>
 
