@@ -2,12 +2,16 @@
 of its own: the type library, the two interface GUIDs, the toolbox bitmap and the version block.
 
 Usage: make_resources.py TYPELIB OUTPUT MAJOR MINOR
+       make_resources.py --files TYPELIB FOLDER MAJOR MINOR
 
-The interface GUIDs are read from the type library, the version is the project's.
+The interface GUIDs are read from the type library, the version is the project's. With --files,
+the pieces a Windows resource script compiles are written to FOLDER instead: iid_http.bin,
+srciid_http.bin, toolbox.bmp (a bitmap file) and version.bin (the version resource).
 
 Blob: "NPRS", a 32-bit count, then per resource its type name (16-bit length and ASCII),
 32-bit id, 16-bit language, 32-bit offset and 32-bit size; the data follow, 4-byte aligned.
 """
+import os
 import struct
 import sys
 import uuid
@@ -99,19 +103,46 @@ def interface_guid(typelib: TypeLib, name: str) -> uuid.UUID:
     sys.exit(f"make_resources.py: the type library has no {name}")
 
 
-def main() -> None:
-    if len(sys.argv) != 5:
-        sys.exit("usage: make_resources.py TYPELIB OUTPUT MAJOR MINOR")
-    with open(sys.argv[1], "rb") as f:
-        typelib = f.read()
+def resources(typelib: bytes, major: int, minor: int) -> list:
     library = TypeLib(typelib)
-    blob = pack([("TYPELIB", 1, NEUTRAL, typelib),
-                 ("_IID_HTTP", 1, NEUTRAL, interface_resource(interface_guid(library, "_HTTP"))),
-                 ("_SRCIID_HTTP", 1, NEUTRAL, interface_resource(interface_guid(library, "__HTTP"))),
-                 ("BITMAP", 30000, NEUTRAL, toolbox_bitmap()),
-                 ("VERSION", 1, FRENCH, version_block(int(sys.argv[3]), int(sys.argv[4])))])
-    with open(sys.argv[2], "wb") as f:
-        f.write(blob)
+    return [("TYPELIB", 1, NEUTRAL, typelib),
+            ("_IID_HTTP", 1, NEUTRAL, interface_resource(interface_guid(library, "_HTTP"))),
+            ("_SRCIID_HTTP", 1, NEUTRAL, interface_resource(interface_guid(library, "__HTTP"))),
+            ("BITMAP", 30000, NEUTRAL, toolbox_bitmap()),
+            ("VERSION", 1, FRENCH, version_block(major, minor))]
+
+
+def bitmap_file(dib: bytes) -> bytes:
+    """A device-independent bitmap with the file header a resource compiler reads."""
+    return struct.pack("<2sIHHI", b"BM", 14 + len(dib), 0, 0, 14 + 40) + dib
+
+
+def write_files(pieces: list, folder: str) -> None:
+    names = {"_IID_HTTP": "iid_http.bin", "_SRCIID_HTTP": "srciid_http.bin", "VERSION": "version.bin"}
+    for type_name, _, _, payload in pieces:
+        if type_name == "BITMAP":
+            with open(os.path.join(folder, "toolbox.bmp"), "wb") as f:
+                f.write(bitmap_file(payload))
+        elif type_name in names:
+            with open(os.path.join(folder, names[type_name]), "wb") as f:
+                f.write(payload)
+
+
+def main() -> None:
+    arguments = sys.argv[1:]
+    files = arguments[:1] == ["--files"]
+    if files:
+        arguments = arguments[1:]
+    if len(arguments) != 4:
+        sys.exit("usage: make_resources.py [--files] TYPELIB OUTPUT MAJOR MINOR")
+    with open(arguments[0], "rb") as f:
+        pieces = resources(f.read(), int(arguments[2]), int(arguments[3]))
+    if files:
+        os.makedirs(arguments[1], exist_ok=True)
+        write_files(pieces, arguments[1])
+        return
+    with open(arguments[1], "wb") as f:
+        f.write(pack(pieces))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,20 @@
+' Netpull.HTTP from Wine's script host: a property read before Download fails with error 91;
+' Download takes the script's variables and gives the URL back rewritten. Arguments: the URL
+' and the save path. The last line printed is the sentinel "script ended", since the script
+' host prints nothing and exits 0 when a script fails. The script host runs no message loop
+' while a script runs, so the download itself is left to the compiled containers.
+Option Explicit
+Dim http, url, saveAs, unused
+url = WScript.Arguments(0)
+saveAs = WScript.Arguments(1)
+Set http = CreateObject("Netpull.HTTP")
+On Error Resume Next
+unused = http.URL
+WScript.Echo "URL before Download: error " & Err.Number
+Err.Clear
+http.Download url, saveAs
+WScript.Echo "Download: error " & Err.Number
+On Error GoTo 0
+WScript.Echo "URL: " & url
+WScript.Echo "SaveAs: " & http.SaveAs
+WScript.Echo "script ended"
