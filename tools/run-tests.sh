@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything twice, once with warnings as errors and once with AddressSanitizer and
 # UndefinedBehaviorSanitizer, runs every test of both builds (the module boundaries among them),
-# and tries the Debian packages of the plain build.
+# builds Netpull for Windows and runs its tests under Wine, and tries the Debian packages of the
+# plain build and the ZIP of the Windows builds.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/install-deps.sh"
@@ -18,7 +19,8 @@ build() {  # build FOLDER CMAKE_OPTIONS...
 build build-sanitize -DPROJECT_WERROR=ON -DPROJECT_SANITIZE=ON
 build build -DPROJECT_WERROR=ON
 echo "== Windows builds (64-bit tested under Wine, 32-bit compiled and linked)"
-build build-win64 -DPROJECT_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/x86_64-w64-mingw32.cmake"
+build build-win64 -DPROJECT_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/x86_64-w64-mingw32.cmake" \
+    -DNETPULL_OTHER_WINDOWS_BUILD="$top/build-win32"
 build build-win32 -DPROJECT_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/i686-w64-mingw32.cmake"
 
 export QT_QPA_PLATFORM=offscreen
@@ -32,4 +34,6 @@ ctest --test-dir "$top/build-win64" -j "$jobs" --output-on-failure || status=1
 "$top/build-win64/wine-run.sh" --stop
 echo "== Debian packages, unpacked and tried"
 "$top/tools/packaging/check_packages.sh" "$top/build" || status=1
+echo "== The ZIP of Netpull for Windows"
+"$top/tools/packaging/check_windows_zip.sh" "$top/build-win64" || status=1
 exit $status
