@@ -29,6 +29,9 @@ done
 case "$(dpkg-deb -f "$work/packages/netpull_${version}_amd64.deb" Depends)" in
     *libc-ares2*) ;; *) fail "netpull does not depend on c-ares" ;;
 esac
+case "$(dpkg-deb -f "$work/packages/netpull_${version}_amd64.deb" Depends)" in
+    *libssl3*) ;; *) fail "netpull does not depend on OpenSSL" ;;
+esac
 
 echo "== Tarvel as unpacked"
 usr="$work/tarvel/usr"

@@ -7,6 +7,10 @@
 #   apache:   /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin (a body without length is chunked)
 #   lighttpd: /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin
 #   python:   a folder's name without its final "/" gives 301
+# start_nginx_tls ROOT serves ROOT over TLS on four ports, with certificates made here by a
+# test authority ($test_authority, its PEM file): nginx_tls_port for localhost and 127.0.0.1,
+# nginx_tls_other_port for another name, nginx_tls_expired_port expired, and
+# nginx_tls_self_port self-signed for localhost and 127.0.0.1.
 mkdir -p "$work/logs" "$work/cgi-bin"
 # The servers run as unprivileged users: the folders must be readable by anyone.
 chmod 755 "$work" "$work/cgi-bin"
@@ -141,4 +145,72 @@ start_python() {
     python3 -m http.server --bind 127.0.0.1 --directory "$root" "$python_port" > "$work/logs/python.log" 2>&1 &
     echo $! > "$work/python.pid"
     wait_for_port "$python_port"
+}
+
+# make_certificate NAME SUBJECT_ALT_NAMES [ca|self] [expired]: $work/tls/NAME.{key,pem}.
+make_certificate() {
+    local name=$1 names=$2 signer=${3:-ca} days=2 tls=$work/tls
+    [ "${4:-}" = expired ] && days=-1
+    openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -subj "/CN=$name" \
+        -keyout "$tls/$name.key" -out "$tls/$name.csr" 2> /dev/null
+    printf 'subjectAltName=%s\nbasicConstraints=CA:FALSE\n' "$names" > "$tls/$name.ext"
+    if [ "$signer" = self ]; then
+        openssl x509 -req -in "$tls/$name.csr" -signkey "$tls/$name.key" -days "$days" \
+            -extfile "$tls/$name.ext" -out "$tls/$name.pem" 2> /dev/null
+    else
+        openssl x509 -req -in "$tls/$name.csr" -CA "$test_authority" -CAkey "$tls/authority.key" \
+            -CAcreateserial -days "$days" -extfile "$tls/$name.ext" -out "$tls/$name.pem" 2> /dev/null
+    fi
+}
+
+start_nginx_tls() {
+    local root=$1 tls=$work/tls
+    require /usr/sbin/nginx
+    chmod 755 "$root"
+    mkdir -p "$tls"
+    test_authority=$tls/authority.pem
+    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 \
+        -subj "/CN=Netpull Test Authority" -keyout "$tls/authority.key" -out "$test_authority" \
+        2> /dev/null
+    make_certificate loopback "DNS:localhost,IP:127.0.0.1"
+    make_certificate other "DNS:other.example"
+    make_certificate expired "DNS:localhost,IP:127.0.0.1" ca expired
+    make_certificate self "DNS:localhost,IP:127.0.0.1" self
+    nginx_tls_port=$(free_port)
+    nginx_tls_other_port=$(free_port)
+    nginx_tls_expired_port=$(free_port)
+    nginx_tls_self_port=$(free_port)
+    local servers="" port name
+    for name in loopback:$nginx_tls_port other:$nginx_tls_other_port \
+        expired:$nginx_tls_expired_port self:$nginx_tls_self_port; do
+        port=${name#*:}
+        name=${name%%:*}
+        servers+="
+    server {
+        listen 127.0.0.1:$port ssl;
+        ssl_certificate $tls/$name.pem;
+        ssl_certificate_key $tls/$name.key;
+        ssl_protocols TLSv1.2 TLSv1.3;
+        root $root;
+        location /ssi/ { ssi on; ssi_types *; }
+    }"
+    done
+    cat > "$work/nginx-tls.conf" <<CONF
+daemon on;
+pid $work/nginx-tls.pid;
+error_log $work/logs/nginx-tls-error.log;
+events {}
+http {
+    access_log off;
+    sendfile on;
+    client_body_temp_path $work/logs;
+    proxy_temp_path $work/logs;
+    fastcgi_temp_path $work/logs;
+    uwsgi_temp_path $work/logs;
+    scgi_temp_path $work/logs;
+$servers
+}
+CONF
+    /usr/sbin/nginx -c "$work/nginx-tls.conf" -p "$work"
+    wait_for_port "$nginx_tls_port"
 }

@@ -4,15 +4,19 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <utility>
 
+#include "netpull/socket/socket_error.h"
 #include "netpull/socket/socket_loop.h"
 #include "netpull/socket/windows_api.h"
+#include "tls_session.h"
 #include "transfer_timeouts.h"
 
 namespace netpull::http {
 namespace {
 
 constexpr std::int32_t kHttpPort = 80;
+constexpr std::int32_t kHttpsPort = 443;
 constexpr std::uint32_t kSpeedWindowMs = 1000;
 constexpr std::int32_t kTimedOut = WSAETIMEDOUT;
 
@@ -41,6 +45,18 @@ std::string RewrittenUrl(std::string url) {
     return url;
 }
 
+// The scheme of a lower-cased URL: the letters, digits, "+", "-" and "." before its first
+// "://", when they start with a letter and come before any "/", "?" or "#"; else empty.
+std::string SchemeOf(const std::string& url) {
+    const auto end = url.find("://");
+    if (end == std::string::npos || end == 0 || !std::isalpha(static_cast<unsigned char>(url[0])))
+        return {};
+    const bool valid = std::all_of(
+        url.begin(), url.begin() + static_cast<std::ptrdiff_t>(end),
+        [](unsigned char c) { return std::isalnum(c) || c == '+' || c == '-' || c == '.'; });
+    return valid ? url.substr(0, end) : std::string();
+}
+
 bool CarriedAsIs(unsigned char c) {
     return c > 0x20 && c < 0x7F;
 }
@@ -56,26 +72,32 @@ void SetTransferTimeoutsForTesting(const TransferTimeouts& timeouts) {
 
 HostAndPort HostOfUrl(const std::string& rewrittenUrl) {
     std::string host = rewrittenUrl;
+    const std::string scheme = SchemeOf(host);
+    if (!scheme.empty() && scheme != "http" && scheme != "https")
+        throw SocketError(kUnsupportedScheme, "HTTP.Download", "unsupported URL scheme: " + scheme);
+    const bool secure = scheme == "https";
+    if (secure) host.erase(0, scheme.size() + 3);
     for (auto at = host.find("http://"); at != std::string::npos; at = host.find("http://"))
         host.erase(at, 7);
     host = host.substr(0, host.find('/'));
+    const std::int32_t defaultPort = secure ? kHttpsPort : kHttpPort;
     const auto colon = host.rfind(':');
-    if (colon == std::string::npos) return {host, kHttpPort};
+    if (colon == std::string::npos) return {host, defaultPort, secure};
     const std::string digits = host.substr(colon + 1);
     const bool numeric =
         !digits.empty() && digits.size() <= 5 &&
         std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); });
-    if (!numeric || std::stoi(digits) < 1 || std::stoi(digits) > 65535) return {host, kHttpPort};
-    return {host.substr(0, colon), std::stoi(digits)};
+    if (!numeric || std::stoi(digits) < 1 || std::stoi(digits) > 65535)
+        return {host, defaultPort, secure};
+    return {host.substr(0, colon), std::stoi(digits), secure};
 }
 
 std::string RequestTarget(const std::string& requestUrl) {
     std::string url = requestUrl;
     std::replace(url.begin(), url.end(), '\\', '/');
     url = url.substr(0, url.find('#'));
-    const auto scheme = url.find("://");
-    if (scheme != std::string::npos && RewrittenUrl(url.substr(0, scheme)) == "http")
-        url.erase(0, scheme + 3);
+    const std::string scheme = SchemeOf(RewrittenUrl(url));
+    if (!scheme.empty()) url.erase(0, scheme.size() + 3);
     const auto pathStart = url.find_first_of("/?");
     std::string target = pathStart == std::string::npos ? std::string() : url.substr(pathStart);
     if (target.empty() || target.front() == '?') target.insert(0, "/");
@@ -95,7 +117,9 @@ std::string RequestTarget(const std::string& requestUrl) {
 }
 
 std::string HostField(const HostAndPort& target) {
-    return target.port == kHttpPort ? target.host : target.host + ":" + std::to_string(target.port);
+    const std::int32_t schemePort = target.secure ? kHttpsPort : kHttpPort;
+    return target.port == schemePort ? target.host
+                                     : target.host + ":" + std::to_string(target.port);
 }
 
 std::string RequestText(const std::string& target, const std::string& localIp,
@@ -132,6 +156,7 @@ void HTTPtransfer::Download(std::string& URL, const std::string& SaveAs) {
     const std::string requestUrl = URL;
     URL = RewrittenUrl(URL);
     const HostAndPort target = HostOfUrl(URL);
+    secure_ = target.secure;
     OpenConnection(target.host, requestUrl, target.port);
 }
 
@@ -171,6 +196,8 @@ void HTTPtransfer::ResetTransfer() {
     chunked_ = {};
     totalBytes_ = 0;
     connected_ = false;
+    tls_.reset();
+    pendingRequest_.clear();
     output_.Discard();
 }
 
@@ -211,20 +238,42 @@ void HTTPtransfer::Socket_OnConnect() {
     lastActivity_ = loop::TickCount();
     Raise(events.FoundServer);
     if (Raised(generation) || !Socket) return;
-    Socket->SendData(Variant(
-        RequestText(RequestTarget(requestUrl_), Socket->LocalIP(), HostField({hostName_, port_}))));
+    const std::string request = RequestText(RequestTarget(requestUrl_), Socket->LocalIP(),
+                                            HostField({hostName_, port_, secure_}));
+    if (!secure_) return Socket->SendData(Variant(request));
+    // Over TLS the request waits for the handshake, which the silence limit covers.
+    pendingRequest_ = request;
+    tls_ = TlsSession::Create(hostName_);
+    std::string records;
+    const bool started = tls_->Start(records);
+    if (!records.empty()) Socket->SendData(Variant(records));
+    if (!started) Fail(tls_->Failed().number, tls_->Failed().description);
 }
 
 void HTTPtransfer::Socket_OnDataArrival() {
     const auto self = shared_from_this();
-    const std::uint64_t generation = generation_;
     lastActivity_ = loop::TickCount();
     Variant chunk;
     Socket->GetData(chunk);
     const std::string* bytes = chunk.Get<std::string>();
     if (bytes == nullptr) return;
-    if (!headerComplete_) return HeaderArrival(*bytes);
-    BodyArrival(*bytes, true);
+    if (!tls_) return PlainArrival(*bytes);
+    std::string plain;
+    std::string records;
+    const bool wasEstablished = tls_->Established();
+    bool sound = tls_->Receive(*bytes, plain, records);
+    if (sound && !wasEstablished && tls_->Established())
+        sound = tls_->Encrypt(std::exchange(pendingRequest_, {}), records);
+    if (!records.empty()) Socket->SendData(Variant(records));
+    if (!sound) return Fail(tls_->Failed().number, tls_->Failed().description);
+    if (!plain.empty()) PlainArrival(plain);
+}
+
+// Bytes of the response as the server sent them, decrypted when the connection runs TLS.
+void HTTPtransfer::PlainArrival(std::string_view bytes) {
+    const std::uint64_t generation = generation_;
+    if (!headerComplete_) return HeaderArrival(bytes);
+    BodyArrival(bytes, true);
     if (Raised(generation)) return;
     Raise(events.Progress, downloadedBytes_, totalBytes_);
     if (!Raised(generation) && BodyComplete()) Finish();
@@ -336,9 +385,12 @@ void HTTPtransfer::Socket_OnClose() {
     if (Raised(generation)) return;
     if (Socket) Socket->events = {};
     Socket.reset();
-    // A body without a length ends with the connection; any other ends before it.
-    const bool complete =
-        headerComplete_ && output_.IsOpen() && !response_.chunked && !response_.contentLength;
+    if (tls_ && !tls_->Established())
+        return Fail(kTlsHandshakeFailed, "TLS handshake failed: the server closed the connection");
+    // A body without a length ends with the connection (over TLS, with the server's
+    // close_notify, without which it may be cut short); any other ends before it.
+    const bool complete = headerComplete_ && output_.IsOpen() && !response_.chunked &&
+                          !response_.contentLength && (!tls_ || tls_->PeerClosed());
     if (!complete) return Fail(kConnectionLost, "connection lost");
     if (const std::string reason = output_.Keep(); !reason.empty())
         return Fail(kFileError, "cannot write " + savePath_ + ": " + reason);

@@ -489,6 +489,44 @@ TEST_F(TransferTest, ResolvingAndConnectingHaveTheirOwnLimit) {
 }
 #endif
 
+// Over https:// the first bytes are the TLS client hello; a server that then stalls, answers
+// in plain text or closes ends the download in one Error, with the file at the save path kept.
+TEST_F(TransferTest, AServerThatSpeaksNoTlsEndsTheHandshake) {
+    ShortTimeouts();
+    std::ofstream(path) << "old";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "Error 10060 Connection timed out."},
+        {"HTTP/1.1 400 Bad Request\r\n\r\n", "Error 7 TLS handshake failed: "},
+        {"close", "Error 7 TLS handshake failed: the server closed the connection"}};
+    for (const auto& [answer, expected] : cases) {
+        log.clear();
+        request.clear();
+        transfer = HTTPtransfer::Create();
+        transfer->events.FoundServer = [this] { log.push_back("FoundServer"); };
+        transfer->events.Error = [this](std::int32_t number, const std::string& description) {
+            log.push_back("Error " + std::to_string(number) + " " + description);
+        };
+        std::string url = "https://127.0.0.1:" + std::to_string(server.Port()) + "/file";
+        transfer->Download(url, path);
+        ASSERT_TRUE(PumpUntil([&] { return !request.empty(); })) << answer;
+        EXPECT_EQ(request.front(), '\x16') << "a TLS handshake record";
+        if (answer == "close") {
+            server.accepted->CloseSocket();
+        } else if (!answer.empty()) {
+            server.accepted->SendData(Variant(answer));
+        }
+        ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 3000)) << answer;
+        PumpFor(400);
+        ASSERT_EQ(log.size(), 2u) << answer;
+        EXPECT_EQ(log[0], "FoundServer");
+        EXPECT_THAT(log[1], ::testing::StartsWith(expected));
+        EXPECT_EQ(FileBytes(), "old");
+        EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
+        if (server.accepted) server.accepted->CloseSocket();
+        server.accepted.reset();
+    }
+}
+
 TEST_F(TransferTest, ErrorsLeaveNoTemporaryFileBehind) {
     std::ofstream(path) << "old";
     Start();

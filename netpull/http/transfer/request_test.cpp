@@ -24,6 +24,29 @@ TEST(Urls, HostPortAndRequest) {
               "Connection: Close\r\n\r\n");
 }
 
+TEST(Urls, SchemesAndTheirPorts) {
+    const HostAndPort secure = HostOfUrl("https://server/x");
+    EXPECT_EQ(secure.host, "server");
+    EXPECT_EQ(secure.port, 443);
+    EXPECT_TRUE(secure.secure);
+    EXPECT_EQ(HostOfUrl("https://server:8443").port, 8443);
+    EXPECT_FALSE(HostOfUrl("http://server:443/").secure);
+    EXPECT_EQ(HostOfUrl("server/a?next=ftp://elsewhere").host, "server");
+    EXPECT_EQ(HostField({"server", 443, true}), "server");
+    EXPECT_EQ(HostField({"server", 80, true}), "server:80");
+    EXPECT_EQ(HostField({"server", 443}), "server:443");
+    EXPECT_EQ(RequestTarget("HTTPS://Server/A?b#c"), "/A?b");
+    for (const std::string url : {"ftp://server/file", "file:///etc/passwd", "gopher://x"}) {
+        try {
+            HostOfUrl(url);
+            ADD_FAILURE() << url << " was taken";
+        } catch (const SocketError& e) {
+            EXPECT_EQ(e.Number(), kUnsupportedScheme);
+            EXPECT_EQ(e.Description(), "unsupported URL scheme: " + url.substr(0, url.find(':')));
+        }
+    }
+}
+
 TEST(Urls, RequestTargetIsTheOriginForm) {
     EXPECT_EQ(RequestTarget("HTTP://Server\\Files\\A.zip"), "/Files/A.zip");
     EXPECT_EQ(RequestTarget("server/a.txt"), "/a.txt");

@@ -25,7 +25,16 @@ inline constexpr std::int32_t kHeaderTooLarge = 2;
 inline constexpr std::int32_t kBadStatusLine = 3;
 inline constexpr std::int32_t kBadChunkedBody = 4;
 inline constexpr std::int32_t kBadContentLength = 5;
+inline constexpr std::int32_t kUnsupportedScheme = 6;
+// The secure connection's: its handshake, the server's certificate, and the records after it.
+inline constexpr std::int32_t kTlsHandshakeFailed = 7;
+inline constexpr std::int32_t kCertificateUntrusted = 8;
+inline constexpr std::int32_t kCertificateExpired = 9;
+inline constexpr std::int32_t kCertificateWrongHost = 10;
+inline constexpr std::int32_t kTlsConnectionFailed = 11;
 inline constexpr std::int32_t kFileError = 75;  // "Path/File access error", as hosts know it
+
+class TlsSession;
 
 class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
   public:
@@ -47,8 +56,9 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     std::int64_t TotalBytes() const { return totalBytes_; }
     std::int64_t DownloadedBytes() const { return downloadedBytes_; }
 
-    // Starts the download; URL comes back with "\" turned into "/" and lower-cased. A failure to
-    // start the connection is raised as the socket layer's SocketError.
+    // Starts the download; URL comes back with "\" turned into "/" and lower-cased. A URL of
+    // another scheme than http:// or https://, or a failure to start the connection, is raised
+    // as the socket layer's SocketError.
     void Download(std::string& URL, const std::string& SaveAs);
     void Cancel();
 
@@ -58,6 +68,7 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     void ResetTransfer();
     void Socket_OnConnect();
     void Socket_OnDataArrival();
+    void PlainArrival(std::string_view bytes);
     void Socket_OnClose();
     void Socket_OnError(std::int16_t number, const std::string& description);
     void HeaderArrival(std::string_view arrival);
@@ -75,6 +86,7 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     std::string hostName_;
     std::string requestUrl_;
     std::int32_t port_ = 80;
+    bool secure_ = false;
     std::string savePath_;
     HeaderGatherer header_;
     bool headerComplete_ = false;
@@ -87,19 +99,23 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     std::int64_t windowBytes_ = 0;
     std::int64_t bytesPerSecond_ = 0;
     std::shared_ptr<CSocket> Socket;
-    bool connected_ = false;          // the connection is up: the silence limit applies
-    std::uint32_t lastActivity_ = 0;  // tick count of the start, the connection or the last byte
+    std::unique_ptr<TlsSession> tls_;  // over https://, once the connection is up
+    std::string pendingRequest_;       // sent when the TLS handshake is done
+    bool connected_ = false;           // the connection is up: the silence limit applies
+    std::uint32_t lastActivity_ = 0;   // tick count of the start, the connection or the last byte
     UINT_PTR timeoutTimer_ = 0;
     // Changes whenever the transfer is reset, so that a step after an event can tell that a
     // handler cancelled or restarted the transfer meanwhile.
     std::uint64_t generation_ = 0;
 };
 
-// The host name and port of a URL: "http://" removed, up to the first "/", and a ":port" suffix
-// taken as the port (80 without one).
+// The host name and port of a URL: the scheme removed, up to the first "/", and a ":port"
+// suffix taken as the port (without one, 80 for http:// and for a URL without a scheme, 443
+// for https://). Any other scheme throws SocketError kUnsupportedScheme.
 struct HostAndPort {
     std::string host;
     std::int32_t port;
+    bool secure = false;  // https://: the connection runs TLS
 };
 HostAndPort HostOfUrl(const std::string& rewrittenUrl);
 
@@ -108,7 +124,7 @@ HostAndPort HostOfUrl(const std::string& rewrittenUrl);
 // are percent-encoded.
 std::string RequestTarget(const std::string& requestUrl);
 
-// The Host field's value: the host, and ":port" when the port is not 80.
+// The Host field's value: the host, and ":port" when the port is not the scheme's own.
 std::string HostField(const HostAndPort& target);
 
 // The request text sent when the connection is up.

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# netpull-get over https:// against nginx on loopback with certificates made here by a test
+# authority: files of 0 B, 1 MiB and 100 MiB and a chunked body saved byte for byte; a
+# certificate for another name, an expired one, a self-signed one, the test authority not
+# trusted, plain HTTP on the TLS port and TLS on a plain port each end in one Error with its
+# reason and leave the file already at the save path as it was.
+# Usage: tls_servers_test.sh NETPULL_GET [--windows]   (--windows: netpull-get.exe under Wine,
+# which reads the authority's file by its Windows path)
+set -euo pipefail
+getter=$1
+windows=${2:-}
+work=$(mktemp -d)
+source "$(dirname "$0")/../../../tools/servers/loopback_servers.sh"
+root=$work/root
+out=$work/out
+mkdir -p "$root/ssi" "$out"
+head -c 0 /dev/urandom > "$root/empty.bin"
+head -c 1048576 /dev/urandom > "$root/mib.bin"
+head -c 104857600 /dev/urandom > "$root/hundred.bin"
+head -c 300000 /dev/urandom > "$root/ssi/part.bin"
+printf 'before <!--# include virtual="/ssi/part.bin" --> after' > "$root/ssi/page.txt"
+{ printf 'before '; cat "$root/ssi/part.bin"; printf ' after'; } > "$work/ssi-expected.bin"
+chmod -R a+rX "$root"
+start_nginx "$root"
+start_nginx_tls "$root"
+authority=$test_authority
+[ "$windows" = --windows ] && authority="Z:${test_authority//\//\\}"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# get NAME URL EXPECTED_FILE: downloads with the test authority trusted, compares the sha256.
+get() {
+    local name=$1 url=$2 expected=$3 saved=$out/$1
+    if ! NETPULL_TEST_AUTHORITY=$authority timeout 300 "$getter" "$url" "$saved" \
+        > "$work/$name.log" 2>&1; then
+        fail "$name: netpull-get did not end with Downloaded: $(tail -1 "$work/$name.log")"
+    elif [ "$(sha256sum < "$expected")" != "$(sha256sum < "$saved")" ]; then
+        fail "$name: sha256 differs"
+    else
+        echo "ok   $name: $(stat -c %s "$saved") bytes, sha256 matches"
+    fi
+    rm -f "$saved"
+}
+
+# refused NAME URL "ERROR LINE START" [AUTHORITY]: ends in one Error whose line starts so, the
+# existing file intact, nothing left beside it.
+refused() {
+    local name=$1 url=$2 expected=$3 trusted=${4-$authority} saved=$out/$1
+    echo "old content" > "$saved"
+    if NETPULL_TEST_AUTHORITY=$trusted timeout 60 "$getter" "$url" "$saved" \
+        > "$work/$name.log" 2>&1; then
+        fail "$name: reported as a success"
+    elif [ "$(grep -c '^Error ' "$work/$name.log")" != 1 ] ||
+        [[ "$(grep '^Error ' "$work/$name.log")" != "$expected"* ]]; then
+        fail "$name: expected '$expected', got: $(grep '^Error ' "$work/$name.log")"
+    elif [ "$(cat "$saved")" != "old content" ]; then
+        fail "$name: the existing file was changed"
+    elif [ "$(ls -A "$out")" != "$name" ]; then
+        fail "$name: files left beside the save path: $(ls -A "$out")"
+    else
+        echo "ok   $name: $(grep '^Error ' "$work/$name.log")"
+    fi
+    rm -f "$saved"
+}
+
+secure=https://localhost:$nginx_tls_port
+for file in empty mib hundred; do get "https-$file" "$secure/$file.bin" "$root/$file.bin"; done
+get https-address "https://127.0.0.1:$nginx_tls_port/mib.bin" "$root/mib.bin"
+get https-chunked "$secure/ssi/page.txt" "$work/ssi-expected.bin"
+refused https-404 "$secure/missing.bin" "Error 404 server error"
+refused other-name "https://localhost:$nginx_tls_other_port/mib.bin" \
+    "Error 10 certificate is not for localhost"
+refused expired "https://localhost:$nginx_tls_expired_port/mib.bin" "Error 9 certificate expired"
+refused self-signed "https://localhost:$nginx_tls_self_port/mib.bin" \
+    "Error 8 certificate not trusted: self-signed certificate"
+refused untrusted-authority "$secure/mib.bin" \
+    "Error 8 certificate not trusted: unable to get local issuer certificate" ""
+refused http-on-tls-port "http://127.0.0.1:$nginx_tls_port/mib.bin" "Error 400 server error"
+refused tls-on-plain-port "https://127.0.0.1:$nginx_port/mib.bin" "Error 7 TLS handshake failed: "
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures failed"
+    exit 1
+fi
+echo "all https:// downloads passed"

@@ -1,0 +1,154 @@
+// TLS with OpenSSL 3 over memory BIOs: the socket's bytes go into one BIO, the records to send
+// come out of the other, and every call returns at once.
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include "netpull/http/transfer/http_transfer.h"
+#include "tls_session.h"
+
+namespace netpull::http {
+namespace {
+
+struct FreeContext {
+    void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
+};
+struct FreeSsl {
+    void operator()(SSL* ssl) const { SSL_free(ssl); }
+};
+
+constexpr std::size_t kReadBlock = 64 * 1024;
+
+// The reason of the first error OpenSSL queued, in its own words ("wrong version number").
+std::string QueuedReason() {
+    const unsigned long code = ERR_peek_last_error();
+    ERR_clear_error();
+    const char* reason = code != 0 ? ERR_reason_error_string(code) : nullptr;
+    return reason != nullptr ? reason : "the server ended the connection";
+}
+
+class OpenSslSession final : public TlsSession {
+  public:
+    explicit OpenSslSession(const std::string& hostName) : host_(hostName) {}
+
+    bool Start(std::string& send) override {
+        ERR_clear_error();
+        context_.reset(SSL_CTX_new(TLS_client_method()));
+        if (!context_) return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + QueuedReason());
+        SSL_CTX_set_min_proto_version(context_.get(), TLS1_2_VERSION);
+        SSL_CTX_set_default_verify_paths(context_.get());
+        if (const std::string authority = TestAuthorityFile(); !authority.empty())
+            X509_STORE_load_file(SSL_CTX_get_cert_store(context_.get()), authority.c_str());
+        SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, nullptr);
+        ssl_.reset(SSL_new(context_.get()));
+        if (!ssl_) return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + QueuedReason());
+        input_ = BIO_new(BIO_s_mem());
+        output_ = BIO_new(BIO_s_mem());
+        SSL_set_bio(ssl_.get(), input_, output_);
+        SSL_set_connect_state(ssl_.get());
+        X509_VERIFY_PARAM* check = SSL_get0_param(ssl_.get());
+        // An address literal is matched against the certificate's addresses and is not sent
+        // as a server name; a name is both.
+        const std::string literal =
+            host_.size() > 2 && host_.front() == '[' ? host_.substr(1, host_.size() - 2) : host_;
+        if (X509_VERIFY_PARAM_set1_ip_asc(check, literal.c_str()) != 1) {
+            ERR_clear_error();
+            X509_VERIFY_PARAM_set_hostflags(check, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+            SSL_set1_host(ssl_.get(), host_.c_str());
+            SSL_set_tlsext_host_name(ssl_.get(), host_.c_str());
+        }
+        return Handshake(send);
+    }
+
+    bool Receive(std::string_view bytes, std::string& plain, std::string& send) override {
+        if (Failed().number != 0) return false;
+        if (!bytes.empty() && BIO_write(input_, bytes.data(), static_cast<int>(bytes.size())) <= 0)
+            return Fail(kTlsConnectionFailed, "TLS connection failed: out of memory");
+        if (!established_ && !Handshake(send)) return false;
+        if (!established_) return true;
+        while (!peerClosed_) {
+            const std::size_t start = plain.size();
+            plain.resize(start + kReadBlock);
+            std::size_t read = 0;
+            const int result = SSL_read_ex(ssl_.get(), plain.data() + start, kReadBlock, &read);
+            plain.resize(start + read);
+            if (result == 1) continue;
+            const int error = SSL_get_error(ssl_.get(), result);
+            if (error == SSL_ERROR_WANT_READ) break;
+            if (error == SSL_ERROR_ZERO_RETURN) {
+                peerClosed_ = true;
+                break;
+            }
+            Drain(send);
+            return Fail(kTlsConnectionFailed, "TLS connection failed: " + QueuedReason());
+        }
+        Drain(send);
+        return true;
+    }
+
+    bool Encrypt(std::string_view plain, std::string& send) override {
+        if (Failed().number != 0) return false;
+        std::size_t written = 0;
+        if (SSL_write_ex(ssl_.get(), plain.data(), plain.size(), &written) != 1)
+            return Fail(kTlsConnectionFailed, "TLS connection failed: " + QueuedReason());
+        Drain(send);
+        return true;
+    }
+
+    bool Established() const override { return established_; }
+    bool PeerClosed() const override { return peerClosed_; }
+
+  private:
+    bool Handshake(std::string& send) {
+        const int result = SSL_do_handshake(ssl_.get());
+        Drain(send);
+        if (result == 1) {
+            established_ = true;
+            return true;
+        }
+        if (SSL_get_error(ssl_.get(), result) == SSL_ERROR_WANT_READ) return true;
+        const long verdict = SSL_get_verify_result(ssl_.get());
+        if (verdict != X509_V_OK) return CertificateFailure(verdict);
+        return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + QueuedReason());
+    }
+
+    bool CertificateFailure(long verdict) {
+        ERR_clear_error();
+        switch (verdict) {
+            case X509_V_ERR_CERT_HAS_EXPIRED:
+                return Fail(kCertificateExpired, "certificate expired");
+            case X509_V_ERR_CERT_NOT_YET_VALID:
+                return Fail(kCertificateExpired, "certificate not yet valid");
+            case X509_V_ERR_HOSTNAME_MISMATCH:
+            case X509_V_ERR_IP_ADDRESS_MISMATCH:
+                return Fail(kCertificateWrongHost, "certificate is not for " + host_);
+            default:
+                return Fail(kCertificateUntrusted, std::string("certificate not trusted: ") +
+                                                       X509_verify_cert_error_string(verdict));
+        }
+    }
+
+    void Drain(std::string& send) {
+        char* data = nullptr;
+        const long pending = BIO_get_mem_data(output_, &data);
+        if (pending <= 0) return;
+        send.append(data, static_cast<std::size_t>(pending));
+        (void)BIO_reset(output_);
+    }
+
+    std::string host_;
+    std::unique_ptr<SSL_CTX, FreeContext> context_;
+    std::unique_ptr<SSL, FreeSsl> ssl_;
+    BIO* input_ = nullptr;   // owned by ssl_
+    BIO* output_ = nullptr;  // owned by ssl_
+    bool established_ = false;
+    bool peerClosed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<TlsSession> TlsSession::Create(const std::string& hostName) {
+    return std::make_unique<OpenSslSession>(hostName);
+}
+
+}  // namespace netpull::http
