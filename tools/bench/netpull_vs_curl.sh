@@ -4,6 +4,7 @@
 # goes first rotates too), and reports each run's throughputs, the median of the ratios to
 # curl, and netpull-get's peak memory beside its idle size (a download of an empty file).
 # Usage: netpull_vs_curl.sh PATH/TO/netpull-get [SIZE_MIB [PATH/TO/netpull-get.sh]]
+# With NETPULL_BENCH_HTTPS=1, over https:// with a test authority that all three trust.
 set -euo pipefail
 getter=$1
 size_mib=${2:-1024}
@@ -15,8 +16,16 @@ out=${NETPULL_BENCH_OUT:-$work/out}  # where all save the file; the same disk fo
 mkdir -p "$out"
 head -c $((size_mib * 1048576)) /dev/urandom > "$work/root/big.bin"
 : > "$work/root/empty.bin"
-start_nginx "$work/root"
-url=http://127.0.0.1:$nginx_port
+if [ "${NETPULL_BENCH_HTTPS:-}" = 1 ]; then
+    start_nginx_tls "$work/root"
+    url=https://localhost:$nginx_tls_port
+    export NETPULL_TEST_AUTHORITY=$test_authority CURL_CA_BUNDLE=$test_authority
+    # netpull-get.exe reads the file by its Windows path; curl and netpull-get ignore this.
+    [ -n "$windows_getter" ] && export WINEPATH_AUTHORITY="Z:${test_authority//\//\\}"
+else
+    start_nginx "$work/root"
+    url=http://127.0.0.1:$nginx_port
+fi
 measure() {  # prints "seconds peak_kib"; each run starts with no dirty pages of the last one
     sync
     /usr/bin/time -f "%e %M" -o "$work/time" "$@" > /dev/null 2>&1
@@ -34,7 +43,8 @@ for run in 1 2 3 4 5; do
         case $tool in
             curl) read -r seconds[curl] _ < <(measure curl -s -o "$out/curl.bin" "$url/big.bin") ;;
             netpull) read -r seconds[netpull] kib < <(measure "$getter" "$url/big.bin" "$out/netpull.bin") ;;
-            windows) read -r seconds[windows] _ < <(measure "$windows_getter" "$url/big.bin" "$out/windows.bin") ;;
+            windows) read -r seconds[windows] _ < <(NETPULL_TEST_AUTHORITY=${WINEPATH_AUTHORITY:-} \
+                measure "$windows_getter" "$url/big.bin" "$out/windows.bin") ;;
         esac
     done
     runs+=("${seconds[curl]} ${seconds[netpull]} $kib ${seconds[windows]}")

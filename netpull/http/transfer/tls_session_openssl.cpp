@@ -1,5 +1,5 @@
-// TLS with OpenSSL 3 over memory BIOs: the socket's bytes go into one BIO, the records to send
-// come out of the other, and every call returns at once.
+// TLS with OpenSSL 3 over memory BIOs: the socket's bytes go into one, the records to send come
+// out of the other, and every call returns at once.
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>

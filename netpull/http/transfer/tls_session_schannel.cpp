@@ -1,0 +1,401 @@
+// TLS with Schannel through SSPI on the buffers the transfer hands over, so no call blocks; the
+// server's certificate checked with the system's chain engine and the SSL policy.
+#define SECURITY_WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <windows.h>
+
+#include <schannel.h>
+#include <security.h>
+#include <wincrypt.h>
+#include <wininet.h>  // the SSL policy's SECURITY_FLAG_IGNORE_* checks
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "netpull/http/transfer/http_transfer.h"
+#include "tls_session.h"
+
+namespace netpull::http {
+namespace {
+
+constexpr DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
+                                ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
+                                ISC_REQ_EXTENDED_ERROR;
+
+std::wstring Wide(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+std::string StatusText(SECURITY_STATUS status) {
+    switch (status) {
+        case SEC_E_ILLEGAL_MESSAGE:
+        case SEC_E_INVALID_TOKEN:
+            return "the server's answer is not TLS";
+        case SEC_E_ALGORITHM_MISMATCH:
+            return "no protocol version or cipher in common with the server";
+        case SEC_E_UNSUPPORTED_FUNCTION:
+            return "protocol version not supported";
+        case SEC_E_DECRYPT_FAILURE:
+        case SEC_E_MESSAGE_ALTERED:
+            return "a record did not decrypt";
+        default: {
+            char text[48];
+            std::snprintf(text, sizeof text, "security error 0x%08lX",
+                          static_cast<unsigned long>(status));
+            return text;
+        }
+    }
+}
+
+struct FreeCertificate {
+    void operator()(PCCERT_CONTEXT certificate) const { CertFreeCertificateContext(certificate); }
+};
+using Certificate = std::unique_ptr<const CERT_CONTEXT, FreeCertificate>;
+
+// The certificate in the PEM file of the test authority, if one is named.
+Certificate TestAuthority() {
+    const std::string file = TestAuthorityFile();
+    if (file.empty()) return nullptr;
+    std::ifstream input(file, std::ios::binary);
+    const std::string pem{std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()};
+    DWORD size = 0;
+    if (!CryptStringToBinaryA(pem.data(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER,
+                              nullptr, &size, nullptr, nullptr))
+        return nullptr;
+    std::vector<BYTE> der(size);
+    if (!CryptStringToBinaryA(pem.data(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER,
+                              der.data(), &size, nullptr, nullptr))
+        return nullptr;
+    return Certificate(CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), size));
+}
+
+// Whether an address literal is among the certificate's subject alternative names.
+bool CertificateNamesAddress(PCCERT_CONTEXT certificate, const std::string& host) {
+    BYTE address[16];
+    DWORD addressSize = 0;
+    if (InetPtonA(AF_INET, host.c_str(), address) == 1) {
+        addressSize = 4;
+    } else if (InetPtonA(AF_INET6, host.c_str(), address) == 1) {
+        addressSize = 16;
+    } else {
+        return false;
+    }
+    const CERT_EXTENSION* extension =
+        CertFindExtension(szOID_SUBJECT_ALT_NAME2, certificate->pCertInfo->cExtension,
+                          certificate->pCertInfo->rgExtension);
+    if (extension == nullptr) return false;
+    CERT_ALT_NAME_INFO* names = nullptr;
+    DWORD size = 0;
+    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData,
+                             extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &names,
+                             &size))
+        return false;
+    bool found = false;
+    for (DWORD i = 0; i < names->cAltEntry && !found; ++i) {
+        const CERT_ALT_NAME_ENTRY& entry = names->rgAltEntry[i];
+        found = entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS &&
+                entry.IPAddress.cbData == addressSize &&
+                std::memcmp(entry.IPAddress.pbData, address, addressSize) == 0;
+    }
+    LocalFree(names);
+    return found;
+}
+
+bool IsAddressLiteral(const std::string& host) {
+    BYTE address[16];
+    return InetPtonA(AF_INET, host.c_str(), address) == 1 ||
+           InetPtonA(AF_INET6, host.c_str(), address) == 1;
+}
+
+class SchannelSession final : public TlsSession {
+  public:
+    explicit SchannelSession(const std::string& hostName)
+        : host_(hostName.size() > 2 && hostName.front() == '['
+                    ? hostName.substr(1, hostName.size() - 2)
+                    : hostName),
+          target_(Wide(host_)) {}
+
+    ~SchannelSession() override {
+        if (haveContext_) DeleteSecurityContext(&context_);
+        if (haveCredentials_) FreeCredentialsHandle(&credentials_);
+    }
+
+    bool Start(std::string& send) override {
+        SCHANNEL_CRED settings{};
+        settings.dwVersion = SCHANNEL_CRED_VERSION;
+        settings.dwFlags =
+            SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS | SCH_USE_STRONG_CRYPTO;
+        // Systems without TLS 1.3 refuse to hear of it: TLS 1.2 alone then.
+        SECURITY_STATUS status = SEC_E_ALGORITHM_MISMATCH;
+        for (const DWORD protocols :
+             {DWORD{SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT}, DWORD{SP_PROT_TLS1_2_CLIENT}}) {
+            settings.grbitEnabledProtocols = protocols;
+            status = AcquireCredentialsHandleW(nullptr, const_cast<LPWSTR>(UNISP_NAME_W),
+                                               SECPKG_CRED_OUTBOUND, nullptr, &settings, nullptr,
+                                               nullptr, &credentials_, nullptr);
+            if (status == SEC_E_OK) break;
+        }
+        if (status != SEC_E_OK)
+            return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + StatusText(status));
+        haveCredentials_ = true;
+        return Handshake(send);
+    }
+
+    bool Receive(std::string_view bytes, std::string& plain, std::string& send) override {
+        if (Failed().number != 0) return false;
+        incoming_.append(bytes);
+        if (!established_ && !Handshake(send)) return false;
+        if (!established_) return true;
+        return Decrypt(plain, send);
+    }
+
+    bool Encrypt(std::string_view plain, std::string& send) override {
+        if (Failed().number != 0) return false;
+        while (!plain.empty()) {
+            const std::size_t part = std::min<std::size_t>(plain.size(), sizes_.cbMaximumMessage);
+            std::string record(sizes_.cbHeader + part + sizes_.cbTrailer, '\0');
+            std::memcpy(record.data() + sizes_.cbHeader, plain.data(), part);
+            SecBuffer buffers[4] = {
+                {sizes_.cbHeader, SECBUFFER_STREAM_HEADER, record.data()},
+                {static_cast<unsigned long>(part), SECBUFFER_DATA, record.data() + sizes_.cbHeader},
+                {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER,
+                 record.data() + sizes_.cbHeader + part},
+                {0, SECBUFFER_EMPTY, nullptr}};
+            SecBufferDesc description{SECBUFFER_VERSION, 4, buffers};
+            const SECURITY_STATUS status = EncryptMessage(&context_, 0, &description, 0);
+            if (status != SEC_E_OK)
+                return Fail(kTlsConnectionFailed, "TLS connection failed: " + StatusText(status));
+            record.resize(buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer);
+            send += record;
+            plain.remove_prefix(part);
+        }
+        return true;
+    }
+
+    bool Established() const override { return established_; }
+    bool PeerClosed() const override { return peerClosed_; }
+
+  private:
+    // One or more steps of the handshake on the bytes received so far.
+    bool Handshake(std::string& send) {
+        // A record starts with its type (20 to 23) and major version 3; Schannel would wait
+        // for the rest of a "record" that a plain HTTP answer seems to announce.
+        const auto byte = [this](std::size_t at) {
+            return static_cast<unsigned char>(incoming_[at]);
+        };
+        if ((!incoming_.empty() && (byte(0) < 20 || byte(0) > 23)) ||
+            (incoming_.size() > 1 && byte(1) != 3))
+            return Fail(kTlsHandshakeFailed,
+                        "TLS handshake failed: " + StatusText(SEC_E_ILLEGAL_MESSAGE));
+        for (;;) {
+            SecBuffer input[2] = {
+                {static_cast<unsigned long>(incoming_.size()), SECBUFFER_TOKEN, incoming_.data()},
+                {0, SECBUFFER_EMPTY, nullptr}};
+            SecBufferDesc inputDescription{SECBUFFER_VERSION, 2, input};
+            SecBuffer output[1] = {{0, SECBUFFER_TOKEN, nullptr}};
+            SecBufferDesc outputDescription{SECBUFFER_VERSION, 1, output};
+            unsigned long attributes = 0;
+            const SECURITY_STATUS status = InitializeSecurityContextW(
+                &credentials_, haveContext_ ? &context_ : nullptr,
+                IsAddressLiteral(host_) ? nullptr : target_.data(), kContextFlags, 0, 0,
+                haveContext_ ? &inputDescription : nullptr, 0, haveContext_ ? nullptr : &context_,
+                &outputDescription, &attributes, nullptr);
+            if (!haveContext_ && (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_OK))
+                haveContext_ = true;
+            if (output[0].pvBuffer != nullptr) {
+                send.append(static_cast<const char*>(output[0].pvBuffer), output[0].cbBuffer);
+                FreeContextBuffer(output[0].pvBuffer);
+            }
+            if (status == SEC_E_INCOMPLETE_MESSAGE) return true;
+            // What the step did not use stays for the next one, or for the first records.
+            if (input[1].BufferType == SECBUFFER_EXTRA && input[1].cbBuffer > 0)
+                incoming_.erase(0, incoming_.size() - input[1].cbBuffer);
+            else if (status != SEC_I_INCOMPLETE_CREDENTIALS)
+                incoming_.clear();
+            if (status == SEC_E_OK) return HandshakeDone();
+            if (status == SEC_I_INCOMPLETE_CREDENTIALS) continue;  // no client certificate
+            if (status != SEC_I_CONTINUE_NEEDED)
+                return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + StatusText(status));
+            if (incoming_.empty()) return true;
+        }
+    }
+
+    bool HandshakeDone() {
+        const SECURITY_STATUS status =
+            QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
+        if (status != SEC_E_OK)
+            return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + StatusText(status));
+        if (!certificateChecked_ && !CheckCertificate()) return false;
+        certificateChecked_ = true;
+        established_ = true;
+        return true;
+    }
+
+    // The chain is built with the test authority among the certificates the server sent, so
+    // that a chain ending at it can be told from one ending at an unknown root.
+    bool CheckCertificate() {
+        PCCERT_CONTEXT received = nullptr;
+        if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &received) !=
+                SEC_E_OK ||
+            received == nullptr)
+            return Fail(kCertificateUntrusted, "certificate not trusted: the server sent none");
+        const Certificate certificate(received);
+        const Certificate authority = TestAuthority();
+        HCERTSTORE extra = certificate->hCertStore;
+        HCERTSTORE collection = nullptr;
+        if (authority) {
+            collection = CertOpenStore(CERT_STORE_PROV_COLLECTION, 0, 0, 0, nullptr);
+            HCERTSTORE memory = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
+            CertAddCertificateContextToStore(memory, authority.get(), CERT_STORE_ADD_ALWAYS,
+                                             nullptr);
+            CertAddStoreToCollection(collection, memory, 0, 0);
+            CertAddStoreToCollection(collection, certificate->hCertStore, 0, 0);
+            CertCloseStore(memory, 0);
+            extra = collection;
+        }
+        CERT_CHAIN_PARA chainSettings{};
+        chainSettings.cbSize = sizeof chainSettings;
+        LPSTR serverUse = const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH);
+        chainSettings.RequestedUsage.dwType = USAGE_MATCH_TYPE_OR;
+        chainSettings.RequestedUsage.Usage.cUsageIdentifier = 1;
+        chainSettings.RequestedUsage.Usage.rgpszUsageIdentifier = &serverUse;
+        PCCERT_CHAIN_CONTEXT chain = nullptr;
+        const BOOL built = CertGetCertificateChain(nullptr, certificate.get(), nullptr, extra,
+                                                   &chainSettings, 0, nullptr, &chain);
+        if (collection != nullptr) CertCloseStore(collection, 0);
+        if (!built || chain == nullptr)
+            return Fail(kCertificateUntrusted, "certificate not trusted: no chain could be built");
+        const bool verdict = Judge(chain, certificate.get(), authority.get());
+        CertFreeCertificateChain(chain);
+        return verdict;
+    }
+
+    bool Judge(PCCERT_CHAIN_CONTEXT chain, PCCERT_CONTEXT certificate, PCCERT_CONTEXT authority) {
+        const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
+        const CERT_CHAIN_ELEMENT* root = simple->rgpElement[simple->cElement - 1];
+        const bool rootIsTestAuthority =
+            authority != nullptr && simple->cElement > 1 &&
+            CertCompareCertificate(X509_ASN_ENCODING, root->pCertContext->pCertInfo,
+                                   authority->pCertInfo);
+        // The chain's own verdict first: the policy of some systems passes a partial chain.
+        const DWORD chainErrors = chain->TrustStatus.dwErrorStatus;
+        if (chainErrors & CERT_TRUST_IS_PARTIAL_CHAIN) return FailMissingIssuer();
+        if ((chainErrors & CERT_TRUST_IS_UNTRUSTED_ROOT) && !rootIsTestAuthority)
+            return FailUntrustedRoot(simple->cElement);
+        const bool address = IsAddressLiteral(host_);
+        if (address && !CertificateNamesAddress(certificate, host_))
+            return Fail(kCertificateWrongHost, "certificate is not for " + host_);
+        SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
+        ssl.cbSize = sizeof ssl;
+        ssl.dwAuthType = AUTHTYPE_SERVER;
+        ssl.pwszServerName = address ? nullptr : target_.data();
+        ssl.fdwChecks = (rootIsTestAuthority ? SECURITY_FLAG_IGNORE_UNKNOWN_CA : 0) |
+                        (address ? SECURITY_FLAG_IGNORE_CERT_CN_INVALID : 0);
+        CERT_CHAIN_POLICY_PARA policy{};
+        policy.cbSize = sizeof policy;
+        policy.pvExtraPolicyPara = &ssl;
+        CERT_CHAIN_POLICY_STATUS result{};
+        result.cbSize = sizeof result;
+        if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &result))
+            return Fail(kCertificateUntrusted, "certificate not trusted: the policy check failed");
+        switch (static_cast<HRESULT>(result.dwError)) {
+            case S_OK:
+                return true;
+            case CERT_E_EXPIRED:
+                return CertVerifyTimeValidity(nullptr, certificate->pCertInfo) < 0
+                           ? Fail(kCertificateExpired, "certificate not yet valid")
+                           : Fail(kCertificateExpired, "certificate expired");
+            case CERT_E_CN_NO_MATCH:
+                return Fail(kCertificateWrongHost, "certificate is not for " + host_);
+            case CERT_E_UNTRUSTEDROOT:
+                return FailUntrustedRoot(simple->cElement);
+            case CERT_E_CHAINING:
+                return FailMissingIssuer();
+            case CRYPT_E_REVOKED:
+                return Fail(kCertificateUntrusted, "certificate not trusted: certificate revoked");
+            default:
+                return Fail(kCertificateUntrusted,
+                            "certificate not trusted: " +
+                                StatusText(static_cast<SECURITY_STATUS>(result.dwError)));
+        }
+    }
+
+    // In the words OpenSSL uses for the same verdicts, so that both builds say the same.
+    bool FailUntrustedRoot(DWORD chainLength) {
+        return Fail(kCertificateUntrusted,
+                    chainLength == 1
+                        ? "certificate not trusted: self-signed certificate"
+                        : "certificate not trusted: self-signed certificate in certificate chain");
+    }
+    bool FailMissingIssuer() {
+        return Fail(kCertificateUntrusted,
+                    "certificate not trusted: unable to get local issuer certificate");
+    }
+
+    // Decrypts the whole records received so far; a part of a record waits for the rest.
+    bool Decrypt(std::string& plain, std::string& send) {
+        std::size_t consumed = 0;
+        while (consumed < incoming_.size() && !peerClosed_) {
+            SecBuffer buffers[4] = {{static_cast<unsigned long>(incoming_.size() - consumed),
+                                     SECBUFFER_DATA, incoming_.data() + consumed},
+                                    {0, SECBUFFER_EMPTY, nullptr},
+                                    {0, SECBUFFER_EMPTY, nullptr},
+                                    {0, SECBUFFER_EMPTY, nullptr}};
+            SecBufferDesc description{SECBUFFER_VERSION, 4, buffers};
+            const SECURITY_STATUS status = DecryptMessage(&context_, &description, 0, nullptr);
+            if (status == SEC_E_INCOMPLETE_MESSAGE) break;
+            if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE &&
+                status != SEC_I_CONTEXT_EXPIRED)
+                return Fail(kTlsConnectionFailed, "TLS connection failed: " + StatusText(status));
+            std::size_t next = incoming_.size();
+            for (const SecBuffer& buffer : buffers) {
+                if (buffer.BufferType == SECBUFFER_DATA)
+                    plain.append(static_cast<const char*>(buffer.pvBuffer), buffer.cbBuffer);
+                if (buffer.BufferType == SECBUFFER_EXTRA) next = incoming_.size() - buffer.cbBuffer;
+            }
+            consumed = next;
+            if (status == SEC_I_CONTEXT_EXPIRED) peerClosed_ = true;
+            if (status == SEC_I_RENEGOTIATE) {
+                // A handshake message after the handshake (a TLS 1.3 session ticket or key
+                // update): the handshake takes it, and the records after it.
+                incoming_.erase(0, consumed);
+                consumed = 0;
+                established_ = false;
+                if (!Handshake(send)) return false;
+                if (!established_) return true;
+            }
+        }
+        incoming_.erase(0, consumed);
+        return true;
+    }
+
+    std::string host_;
+    std::wstring target_;
+    CredHandle credentials_{};
+    bool haveCredentials_ = false;
+    CtxtHandle context_{};
+    bool haveContext_ = false;
+    SecPkgContext_StreamSizes sizes_{};
+    std::string incoming_;  // received bytes not yet taken by the handshake or a record
+    bool certificateChecked_ = false;
+    bool established_ = false;
+    bool peerClosed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<TlsSession> TlsSession::Create(const std::string& hostName) {
+    return std::make_unique<SchannelSession>(hostName);
+}
+
+}  // namespace netpull::http
