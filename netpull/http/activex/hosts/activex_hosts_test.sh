@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Netpull.ocx in three Windows hosts under Wine, against a loopback nginx: registered with
-# regsvr32 (every entry read back with reg query), our own container (netpull_container_test),
-# a host in Wine's ATL container (whose window is saved as SCREENSHOT), both downloading from
-# nginx with their events, and a script for Wine's script host (which connects no events); then regsvr32 /u, after which the registry is as it
-# was before.
+# regsvr32 (every entry read back with reg query), our own container (netpull_container_test,
+# over http:// and over https:// with a test authority), a host in Wine's ATL container (whose
+# window is saved as SCREENSHOT), both downloading from nginx with their events, and a script
+# for Wine's script host (which connects no events); then regsvr32 /u, after which the registry
+# is as it was before.
 # Usage: activex_hosts_test.sh WINE_RUN FOLDER_OF_NETPULL_OCX SCREENSHOT.png
 set -euo pipefail
 run=$1
@@ -16,6 +17,7 @@ mkdir -p "$work/root" "$work/out"
 head -c 3000000 /dev/urandom > "$work/root/source.bin"
 chmod -R a+rX "$work/root"
 start_nginx "$work/root"
+start_nginx_tls "$work/root"
 base="http://127.0.0.1:$nginx_port"
 
 failures=0
@@ -64,15 +66,18 @@ expect_value "__HTTP" "HKCR\\Interface\\{814A05A3-2A5C-402E-A96B-939238AEE801}"
 timeout 60 "$run" reg query "HKCR\\CLSID\\$clsid\\Control" > /dev/null 2>&1 && ok "Control" ||
     fail "no Control key"
 
-# Our own container.
-if NETPULL_TEST_URL=$base NETPULL_TEST_SOURCE=$(windows_path "$work/root/source.bin") \
-    NETPULL_TEST_OUTPUT=$(windows_path "$work/out/container.bin") \
-    timeout 300 "$run" "$folder/netpull_container_test.exe" > "$work/container.log" 2>&1; then
-    ok "container: $(grep -c '^\[       OK \]' "$work/container.log") tests passed"
-else
-    cat "$work/container.log"
-    fail "the container's tests failed"
-fi
+# Our own container, over http:// and https://.
+for container_base in "$base" "https://localhost:$nginx_tls_port"; do
+    if NETPULL_TEST_URL=$container_base NETPULL_TEST_SOURCE=$(windows_path "$work/root/source.bin") \
+        NETPULL_TEST_OUTPUT=$(windows_path "$work/out/container.bin") \
+        NETPULL_TEST_AUTHORITY=$(windows_path "$test_authority") \
+        timeout 300 "$run" "$folder/netpull_container_test.exe" > "$work/container.log" 2>&1; then
+        ok "container, ${container_base%%:*}://: $(grep -c '^\[       OK \]' "$work/container.log") tests passed"
+    else
+        cat "$work/container.log"
+        fail "the container's tests failed over ${container_base%%:*}://"
+    fi
+done
 
 # Wine's ATL container.
 if timeout 120 "$run" "$folder/netpull_atl_host.exe" "$base/source.bin" \
