@@ -27,6 +27,8 @@ constexpr DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT 
                                 ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
                                 ISC_REQ_EXTENDED_ERROR;
 
+constexpr std::size_t kLargestPending = 1 << 20;
+
 std::wstring Wide(const std::string& text) {
     const int length =
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -154,6 +156,9 @@ class SchannelSession final : public TlsSession {
     bool Receive(std::string_view bytes, std::string& plain, std::string& send) override {
         if (Failed().number != 0) return false;
         incoming_.append(bytes);
+        // Far more than a handshake or a record takes: a server that never completes one.
+        if (incoming_.size() > kLargestPending)
+            return Fail(kTlsConnectionFailed, "TLS connection failed: a record too large");
         if (!established_ && !Handshake(send)) return false;
         if (!established_) return true;
         return Decrypt(plain, send);
