@@ -258,15 +258,16 @@ void HTTPtransfer::Socket_OnDataArrival() {
     const std::string* bytes = chunk.Get<std::string>();
     if (bytes == nullptr) return;
     if (!tls_) return PlainArrival(*bytes);
-    std::string plain;
-    std::string records;
+    // The buffers are the transfer's, so that their memory serves every arrival.
+    tlsPlain_.clear();
+    tlsRecords_.clear();
     const bool wasEstablished = tls_->Established();
-    bool sound = tls_->Receive(*bytes, plain, records);
+    bool sound = tls_->Receive(*bytes, tlsPlain_, tlsRecords_);
     if (sound && !wasEstablished && tls_->Established())
-        sound = tls_->Encrypt(std::exchange(pendingRequest_, {}), records);
-    if (!records.empty()) Socket->SendData(Variant(records));
+        sound = tls_->Encrypt(std::exchange(pendingRequest_, {}), tlsRecords_);
+    if (!tlsRecords_.empty()) Socket->SendData(Variant(tlsRecords_));
     if (!sound) return Fail(tls_->Failed().number, tls_->Failed().description);
-    if (!plain.empty()) PlainArrival(plain);
+    if (!tlsPlain_.empty()) PlainArrival(tlsPlain_);
 }
 
 // Bytes of the response as the server sent them, decrypted when the connection runs TLS.

@@ -67,12 +67,12 @@ class OpenSslSession final : public TlsSession {
         if (!established_ && !Handshake(send)) return false;
         if (!established_) return true;
         while (!peerClosed_) {
-            const std::size_t start = plain.size();
-            plain.resize(start + kReadBlock);
             std::size_t read = 0;
-            const int result = SSL_read_ex(ssl_.get(), plain.data() + start, kReadBlock, &read);
-            plain.resize(start + read);
-            if (result == 1) continue;
+            const int result = SSL_read_ex(ssl_.get(), block_.get(), kReadBlock, &read);
+            if (result == 1) {
+                plain.append(block_.get(), read);
+                continue;
+            }
             const int error = SSL_get_error(ssl_.get(), result);
             if (error == SSL_ERROR_WANT_READ) break;
             if (error == SSL_ERROR_ZERO_RETURN) {
@@ -141,6 +141,8 @@ class OpenSslSession final : public TlsSession {
     std::unique_ptr<SSL, FreeSsl> ssl_;
     BIO* input_ = nullptr;   // owned by ssl_
     BIO* output_ = nullptr;  // owned by ssl_
+    // Decrypted records land here first: one block for the session, not one per arrival.
+    std::unique_ptr<char[]> block_ = std::make_unique<char[]>(kReadBlock);
     bool established_ = false;
     bool peerClosed_ = false;
 };
