@@ -7,10 +7,11 @@
 #   apache:   /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin (a body without length is chunked)
 #   lighttpd: /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin
 #   python:   a folder's name without its final "/" gives 301
-# start_nginx_tls ROOT serves ROOT over TLS on four ports, with certificates made here by a
-# test authority ($test_authority, its PEM file): nginx_tls_port for localhost and 127.0.0.1,
-# nginx_tls_other_port for another name, nginx_tls_expired_port expired, and
-# nginx_tls_self_port self-signed for localhost and 127.0.0.1.
+# start_nginx_tls ROOT serves ROOT over TLS, with certificates made here by a test authority
+# ($test_authority, its PEM file): nginx_tls_port for localhost and 127.0.0.1 (TLS 1.2 and 1.3;
+# nginx_tls12_port and nginx_tls13_port the same with one version each), nginx_tls_other_port
+# for another name, nginx_tls_expired_port expired, nginx_tls_self_port self-signed, and
+# nginx_tls_old_port with TLS 1.0 and 1.1 alone.
 mkdir -p "$work/logs" "$work/cgi-bin"
 # The servers run as unprivileged users: the folders must be readable by anyone.
 chmod 755 "$work" "$work/cgi-bin"
@@ -148,10 +149,11 @@ start_python() {
 }
 
 # make_certificate NAME SUBJECT_ALT_NAMES [ca|self] [expired]: $work/tls/NAME.{key,pem}.
+# RSA keys: Wine's crypt32 now and then rejects a sound ECDSA signature.
 make_certificate() {
     local name=$1 names=$2 signer=${3:-ca} days=2 tls=$work/tls
     [ "${4:-}" = expired ] && days=-1
-    openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -subj "/CN=$name" \
+    openssl req -new -newkey rsa:2048 -nodes -subj "/CN=$name" \
         -keyout "$tls/$name.key" -out "$tls/$name.csr" 2> /dev/null
     printf 'subjectAltName=%s\nbasicConstraints=CA:FALSE\n' "$names" > "$tls/$name.ext"
     if [ "$signer" = self ]; then
@@ -169,7 +171,7 @@ start_nginx_tls() {
     chmod 755 "$root"
     mkdir -p "$tls"
     test_authority=$tls/authority.pem
-    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 \
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 \
         -subj "/CN=Netpull Test Authority" -keyout "$tls/authority.key" -out "$test_authority" \
         2> /dev/null
     make_certificate loopback "DNS:localhost,IP:127.0.0.1"
@@ -177,20 +179,26 @@ start_nginx_tls() {
     make_certificate expired "DNS:localhost,IP:127.0.0.1" ca expired
     make_certificate self "DNS:localhost,IP:127.0.0.1" self
     nginx_tls_port=$(free_port)
+    nginx_tls12_port=$(free_port)
+    nginx_tls13_port=$(free_port)
     nginx_tls_other_port=$(free_port)
     nginx_tls_expired_port=$(free_port)
     nginx_tls_self_port=$(free_port)
-    local servers="" port name
-    for name in loopback:$nginx_tls_port other:$nginx_tls_other_port \
-        expired:$nginx_tls_expired_port self:$nginx_tls_self_port; do
-        port=${name#*:}
-        name=${name%%:*}
+    nginx_tls_old_port=$(free_port)
+    local servers="" server name port protocols
+    # certificate:port:protocols
+    for server in "loopback:$nginx_tls_port:TLSv1.2 TLSv1.3" "loopback:$nginx_tls12_port:TLSv1.2" \
+        "loopback:$nginx_tls13_port:TLSv1.3" "other:$nginx_tls_other_port:TLSv1.2 TLSv1.3" \
+        "expired:$nginx_tls_expired_port:TLSv1.2 TLSv1.3" "self:$nginx_tls_self_port:TLSv1.2 TLSv1.3" \
+        "loopback:$nginx_tls_old_port:TLSv1 TLSv1.1"; do
+        IFS=: read -r name port protocols <<< "$server"
         servers+="
     server {
         listen 127.0.0.1:$port ssl;
         ssl_certificate $tls/$name.pem;
         ssl_certificate_key $tls/$name.key;
-        ssl_protocols TLSv1.2 TLSv1.3;
+        ssl_protocols $protocols;
+        ssl_ciphers DEFAULT:@SECLEVEL=0;
         root $root;
         location /ssi/ { ssi on; ssi_types *; }
     }"

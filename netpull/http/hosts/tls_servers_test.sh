@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # netpull-get over https:// against nginx on loopback with certificates made here by a test
-# authority: files of 0 B, 1 MiB and 100 MiB and a chunked body saved byte for byte; a
+# authority: files of 0 B, 1 MiB and 100 MiB and a chunked body saved byte for byte, over TLS
+# 1.2 and over TLS 1.3; a
 # certificate for another name, an expired one, a self-signed one, the test authority not
-# trusted, plain HTTP on the TLS port and TLS on a plain port each end in one Error with its
+# trusted, a server with TLS 1.1 and older alone, plain HTTP on the TLS port and TLS on a plain port each end in one Error with its
 # reason and leave the file already at the save path as it was.
 # Usage: tls_servers_test.sh NETPULL_GET [--windows]   (--windows: netpull-get.exe under Wine,
 # which reads the authority's file by its Windows path)
@@ -67,6 +68,7 @@ refused() {
 secure=https://localhost:$nginx_tls_port
 for file in empty mib hundred; do get "https-$file" "$secure/$file.bin" "$root/$file.bin"; done
 get https-address "https://127.0.0.1:$nginx_tls_port/mib.bin" "$root/mib.bin"
+get https-tls12-only "https://localhost:$nginx_tls12_port/mib.bin" "$root/mib.bin"
 get https-chunked "$secure/ssi/page.txt" "$work/ssi-expected.bin"
 refused https-404 "$secure/missing.bin" "Error 404 server error"
 refused other-name "https://localhost:$nginx_tls_other_port/mib.bin" \
@@ -76,6 +78,13 @@ refused self-signed "https://localhost:$nginx_tls_self_port/mib.bin" \
     "Error 8 certificate not trusted: self-signed certificate"
 refused untrusted-authority "$secure/mib.bin" \
     "Error 8 certificate not trusted: unable to get local issuer certificate" ""
+if [ "$windows" = --windows ]; then
+    # Wine 8's Schannel has no TLS 1.3: the download must still end, in one clean Error.
+    refused https-tls13-only "https://localhost:$nginx_tls13_port/mib.bin" "Error 7 TLS handshake failed: "
+else
+    get https-tls13-only "https://localhost:$nginx_tls13_port/mib.bin" "$root/mib.bin"
+fi
+refused tls-1.1 "https://localhost:$nginx_tls_old_port/mib.bin" "Error 7 TLS handshake failed: "
 refused http-on-tls-port "http://127.0.0.1:$nginx_tls_port/mib.bin" "Error 400 server error"
 refused tls-on-plain-port "https://127.0.0.1:$nginx_port/mib.bin" "Error 7 TLS handshake failed: "
 

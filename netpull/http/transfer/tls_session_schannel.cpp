@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+// SCH_CREDENTIALS and TLS_PARAMETERS, with the UNICODE_STRING they use.
+#define SCHANNEL_USE_BLACKLISTS
+#include <subauth.h>
+
 #include <schannel.h>
 #include <security.h>
 #include <wincrypt.h>
@@ -133,20 +137,7 @@ class SchannelSession final : public TlsSession {
     }
 
     bool Start(std::string& send) override {
-        SCHANNEL_CRED settings{};
-        settings.dwVersion = SCHANNEL_CRED_VERSION;
-        settings.dwFlags =
-            SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS | SCH_USE_STRONG_CRYPTO;
-        // Systems without TLS 1.3 refuse to hear of it: TLS 1.2 alone then.
-        SECURITY_STATUS status = SEC_E_ALGORITHM_MISMATCH;
-        for (const DWORD protocols :
-             {DWORD{SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT}, DWORD{SP_PROT_TLS1_2_CLIENT}}) {
-            settings.grbitEnabledProtocols = protocols;
-            status = AcquireCredentialsHandleW(nullptr, const_cast<LPWSTR>(UNISP_NAME_W),
-                                               SECPKG_CRED_OUTBOUND, nullptr, &settings, nullptr,
-                                               nullptr, &credentials_, nullptr);
-            if (status == SEC_E_OK) break;
-        }
+        const SECURITY_STATUS status = AcquireCredentials();
         if (status != SEC_E_OK)
             return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + StatusText(status));
         haveCredentials_ = true;
@@ -191,6 +182,38 @@ class SchannelSession final : public TlsSession {
     bool PeerClosed() const override { return peerClosed_; }
 
   private:
+    // TLS 1.2 and 1.3 where the system knows SCH_CREDENTIALS (which TLS 1.3 needs); else the
+    // older SCHANNEL_CRED, with TLS 1.3 or, where that is refused, TLS 1.2 alone.
+    SECURITY_STATUS AcquireCredentials() {
+        constexpr DWORD kFlags =
+            SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS | SCH_USE_STRONG_CRYPTO;
+        const auto acquire = [this](void* settings) {
+            return AcquireCredentialsHandleW(nullptr, const_cast<LPWSTR>(UNISP_NAME_W),
+                                             SECPKG_CRED_OUTBOUND, nullptr, settings, nullptr,
+                                             nullptr, &credentials_, nullptr);
+        };
+        TLS_PARAMETERS versions{};
+        versions.grbitDisabledProtocols = SP_PROT_SSL2_CLIENT | SP_PROT_SSL3_CLIENT |
+                                          SP_PROT_TLS1_0_CLIENT | SP_PROT_TLS1_1_CLIENT;
+        SCH_CREDENTIALS current{};
+        current.dwVersion = SCH_CREDENTIALS_VERSION;
+        current.dwFlags = kFlags;
+        current.cTlsParameters = 1;
+        current.pTlsParameters = &versions;
+        SECURITY_STATUS status = acquire(&current);
+        if (status == SEC_E_OK) return status;
+        SCHANNEL_CRED older{};
+        older.dwVersion = SCHANNEL_CRED_VERSION;
+        older.dwFlags = kFlags;
+        for (const DWORD protocols :
+             {DWORD{SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT}, DWORD{SP_PROT_TLS1_2_CLIENT}}) {
+            older.grbitEnabledProtocols = protocols;
+            status = acquire(&older);
+            if (status == SEC_E_OK) break;
+        }
+        return status;
+    }
+
     // One or more steps of the handshake on the bytes received so far.
     bool Handshake(std::string& send) {
         // A record starts with its type (20 to 23) and major version 3; Schannel would wait
@@ -240,6 +263,13 @@ class SchannelSession final : public TlsSession {
             QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
         if (status != SEC_E_OK)
             return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + StatusText(status));
+        // Some systems take the versions asked for as a wish: an older one is refused here.
+        SecPkgContext_ConnectionInfo connection{};
+        if (QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &connection) !=
+                SEC_E_OK ||
+            (connection.dwProtocol & (SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT)) == 0)
+            return Fail(kTlsHandshakeFailed,
+                        "TLS handshake failed: the server offers neither TLS 1.2 nor TLS 1.3");
         if (!certificateChecked_ && !CheckCertificate()) return false;
         certificateChecked_ = true;
         established_ = true;
