@@ -57,15 +57,13 @@ require() {
     fi
 }
 
-start_nginx() {
-    local root=$1
-    require /usr/sbin/nginx
-    chmod 755 "$root"
-    nginx_port=$(free_port)
-    cat > "$work/nginx.conf" <<CONF
+# nginx_settings NAME: the start of an nginx configuration, up to the servers of its http block,
+# with its pid file and error log named NAME and every temporary folder in $work.
+nginx_settings() {
+    cat <<CONF
 daemon on;
-pid $work/nginx.pid;
-error_log $work/logs/nginx-error.log;
+pid $work/$1.pid;
+error_log $work/logs/$1-error.log;
 events {}
 http {
     access_log off;
@@ -75,6 +73,17 @@ http {
     fastcgi_temp_path $work/logs;
     uwsgi_temp_path $work/logs;
     scgi_temp_path $work/logs;
+CONF
+}
+
+start_nginx() {
+    local root=$1
+    require /usr/sbin/nginx
+    chmod 755 "$root"
+    nginx_port=$(free_port)
+    {
+        nginx_settings nginx
+        cat <<CONF
     server {
         listen 127.0.0.1:$nginx_port;
         root $root;
@@ -84,6 +93,7 @@ http {
     }
 }
 CONF
+    } > "$work/nginx.conf"
     /usr/sbin/nginx -c "$work/nginx.conf" -p "$work"
     wait_for_port "$nginx_port"
 }
@@ -203,22 +213,7 @@ start_nginx_tls() {
         location /ssi/ { ssi on; ssi_types *; }
     }"
     done
-    cat > "$work/nginx-tls.conf" <<CONF
-daemon on;
-pid $work/nginx-tls.pid;
-error_log $work/logs/nginx-tls-error.log;
-events {}
-http {
-    access_log off;
-    sendfile on;
-    client_body_temp_path $work/logs;
-    proxy_temp_path $work/logs;
-    fastcgi_temp_path $work/logs;
-    uwsgi_temp_path $work/logs;
-    scgi_temp_path $work/logs;
-$servers
-}
-CONF
+    { nginx_settings nginx-tls; printf '%s\n}\n' "$servers"; } > "$work/nginx-tls.conf"
     /usr/sbin/nginx -c "$work/nginx-tls.conf" -p "$work"
     wait_for_port "$nginx_tls_port"
 }

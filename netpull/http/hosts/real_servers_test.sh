@@ -28,41 +28,7 @@ chmod 755 "$work/cgi-bin/stream.sh"
 head -c 2000000 /dev/zero | tr '\0' 'z' > "$work/stream-expected.bin"
 chmod -R a+rX "$root"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# get NAME URL EXPECTED_FILE: downloads and compares the sha256.
-get() {
-    local name=$1 url=$2 expected=$3 saved=$out/$1
-    if ! timeout 300 "$getter" "$url" "$saved" > "$work/$name.log" 2>&1; then
-        fail "$name: netpull-get did not end with Downloaded: $(tail -1 "$work/$name.log")"
-        return
-    fi
-    if [ "$(sha256sum < "$expected")" != "$(sha256sum < "$saved")" ]; then
-        fail "$name: sha256 differs"
-        return
-    fi
-    echo "ok   $name: $(stat -c %s "$saved") bytes, sha256 matches"
-    rm -f "$saved"
-}
-
-# refused NAME URL STATUS: ends in Error STATUS and leaves the existing file alone.
-refused() {
-    local name=$1 url=$2 status=$3 saved=$out/$1
-    echo "old content" > "$saved"
-    if timeout 60 "$getter" "$url" "$saved" > "$work/$name.log" 2>&1; then
-        fail "$name: status $status reported as a success"
-    elif ! grep -qx "Error $status server error" "$work/$name.log"; then
-        fail "$name: expected Error $status, got: $(tail -1 "$work/$name.log")"
-    elif [ "$(cat "$saved")" != "old content" ]; then
-        fail "$name: the existing file was changed"
-    elif [ "$(ls -A "$out")" != "$name" ]; then
-        fail "$name: files left beside the save path: $(ls -A "$out")"
-    else
-        echo "ok   $name: Error $status, existing file intact"
-    fi
-    rm -f "$saved"
-}
+source "$(dirname "$0")/download_checks.sh"
 
 # chunked NAME URL: the server really sends that body chunked.
 chunked() {
@@ -80,16 +46,16 @@ declare -A ports=([nginx]=$nginx_port [apache]=$apache_port [lighttpd]=$lighttpd
 for server in nginx apache lighttpd python; do
     base=http://127.0.0.1:${ports[$server]}
     for file in empty one mib; do get "$server-$file" "$base/$file.bin" "$root/$file.bin"; done
-    refused "$server-404" "$base/missing.bin" 404
+    refused "$server-404" "$base/missing.bin" "Error 404 server error"
     if [ "$server" = python ]; then
-        refused "$server-301" "$base/folder" 301
+        refused "$server-301" "$base/folder" "Error 301 server error"
     else
-        refused "$server-301" "$base/moved" 301
+        refused "$server-301" "$base/moved" "Error 301 server error"
     fi
 done
-refused nginx-500 "http://127.0.0.1:$nginx_port/broken" 500
-refused apache-500 "http://127.0.0.1:$apache_port/cgi-bin/broken.sh" 500
-refused lighttpd-500 "http://127.0.0.1:$lighttpd_port/cgi-bin/broken.sh" 500
+refused nginx-500 "http://127.0.0.1:$nginx_port/broken" "Error 500 server error"
+refused apache-500 "http://127.0.0.1:$apache_port/cgi-bin/broken.sh" "Error 500 server error"
+refused lighttpd-500 "http://127.0.0.1:$lighttpd_port/cgi-bin/broken.sh" "Error 500 server error"
 
 # failed NAME URL NUMBER [PREFIX...]: ends in Error NUMBER; PREFIX runs the downloader.
 failed() {
@@ -161,8 +127,4 @@ else
     rm -f "$root/large.bin"
 fi
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
-echo "all real-server downloads passed"
+report "all real-server downloads passed"

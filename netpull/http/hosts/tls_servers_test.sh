@@ -27,43 +27,8 @@ start_nginx_tls "$root"
 authority=$test_authority
 [ "$windows" = --windows ] && authority="Z:${test_authority//\//\\}"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# get NAME URL EXPECTED_FILE: downloads with the test authority trusted, compares the sha256.
-get() {
-    local name=$1 url=$2 expected=$3 saved=$out/$1
-    if ! NETPULL_TEST_AUTHORITY=$authority timeout 300 "$getter" "$url" "$saved" \
-        > "$work/$name.log" 2>&1; then
-        fail "$name: netpull-get did not end with Downloaded: $(tail -1 "$work/$name.log")"
-    elif [ "$(sha256sum < "$expected")" != "$(sha256sum < "$saved")" ]; then
-        fail "$name: sha256 differs"
-    else
-        echo "ok   $name: $(stat -c %s "$saved") bytes, sha256 matches"
-    fi
-    rm -f "$saved"
-}
-
-# refused NAME URL "ERROR LINE START" [AUTHORITY]: ends in one Error whose line starts so, the
-# existing file intact, nothing left beside it.
-refused() {
-    local name=$1 url=$2 expected=$3 trusted=${4-$authority} saved=$out/$1
-    echo "old content" > "$saved"
-    if NETPULL_TEST_AUTHORITY=$trusted timeout 60 "$getter" "$url" "$saved" \
-        > "$work/$name.log" 2>&1; then
-        fail "$name: reported as a success"
-    elif [ "$(grep -c '^Error ' "$work/$name.log")" != 1 ] ||
-        [[ "$(grep '^Error ' "$work/$name.log")" != "$expected"* ]]; then
-        fail "$name: expected '$expected', got: $(grep '^Error ' "$work/$name.log")"
-    elif [ "$(cat "$saved")" != "old content" ]; then
-        fail "$name: the existing file was changed"
-    elif [ "$(ls -A "$out")" != "$name" ]; then
-        fail "$name: files left beside the save path: $(ls -A "$out")"
-    else
-        echo "ok   $name: $(grep '^Error ' "$work/$name.log")"
-    fi
-    rm -f "$saved"
-}
+source "$(dirname "$0")/download_checks.sh"
+export NETPULL_TEST_AUTHORITY=$authority
 
 secure=https://localhost:$nginx_tls_port
 for file in empty mib hundred; do get "https-$file" "$secure/$file.bin" "$root/$file.bin"; done
@@ -76,8 +41,8 @@ refused other-name "https://localhost:$nginx_tls_other_port/mib.bin" \
 refused expired "https://localhost:$nginx_tls_expired_port/mib.bin" "Error 9 certificate expired"
 refused self-signed "https://localhost:$nginx_tls_self_port/mib.bin" \
     "Error 8 certificate not trusted: self-signed certificate"
-refused untrusted-authority "$secure/mib.bin" \
-    "Error 8 certificate not trusted: unable to get local issuer certificate" ""
+NETPULL_TEST_AUTHORITY="" refused untrusted-authority "$secure/mib.bin" \
+    "Error 8 certificate not trusted: unable to get local issuer certificate"
 if [ "$windows" = --windows ]; then
     # Wine 8's Schannel has no TLS 1.3: the download must still end, in one clean Error.
     refused https-tls13-only "https://localhost:$nginx_tls13_port/mib.bin" "Error 7 TLS handshake failed: "
@@ -88,8 +53,4 @@ refused tls-1.1 "https://localhost:$nginx_tls_old_port/mib.bin" "Error 7 TLS han
 refused http-on-tls-port "http://127.0.0.1:$nginx_tls_port/mib.bin" "Error 400 server error"
 refused tls-on-plain-port "https://127.0.0.1:$nginx_port/mib.bin" "Error 7 TLS handshake failed: "
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
-echo "all https:// downloads passed"
+report "all https:// downloads passed"

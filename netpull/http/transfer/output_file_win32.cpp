@@ -6,18 +6,10 @@
 
 #include "netpull/http/transfer/output_file.h"
 #include "temporary_name.h"
+#include "wide_text.h"
 
 namespace netpull::http {
 namespace {
-
-std::wstring Wide(const std::string& text) {
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-    return wide;
-}
 
 // The system's English text for an error number, without its final line break.
 std::string Reason(DWORD error) {

@@ -23,6 +23,7 @@
 
 #include "netpull/http/transfer/http_transfer.h"
 #include "tls_session.h"
+#include "wide_text.h"
 
 namespace netpull::http {
 namespace {
@@ -32,15 +33,6 @@ constexpr DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT 
                                 ISC_REQ_EXTENDED_ERROR;
 
 constexpr std::size_t kLargestPending = 1 << 20;
-
-std::wstring Wide(const std::string& text) {
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-    return wide;
-}
 
 std::string StatusText(SECURITY_STATUS status) {
     switch (status) {
