@@ -4,7 +4,8 @@
 # 1.2 and over TLS 1.3; a
 # certificate for another name, an expired one, a self-signed one, the test authority not
 # trusted, a server with TLS 1.1 and older alone, plain HTTP on the TLS port and TLS on a plain port each end in one Error with its
-# reason and leave the file already at the save path as it was.
+# reason and leave the file already at the save path as it was; a body without a length is
+# saved when the server ends with close_notify, and refused when the connection is cut without.
 # Usage: tls_servers_test.sh NETPULL_GET [--windows]   (--windows: netpull-get.exe under Wine,
 # which reads the authority's file by its Windows path)
 set -euo pipefail
@@ -52,5 +53,38 @@ fi
 refused tls-1.1 "https://localhost:$nginx_tls_old_port/mib.bin" "Error 7 TLS handshake failed: "
 refused http-on-tls-port "http://127.0.0.1:$nginx_tls_port/mib.bin" "Error 400 server error"
 refused tls-on-plain-port "https://127.0.0.1:$nginx_port/mib.bin" "Error 7 TLS handshake failed: "
+
+# A body without a length is whole only when the server ends TLS with close_notify: cut off
+# without it, it may be cut short. Python's TLS server does either, one connection each.
+python3 - "$work/tls/loopback.pem" "$work/tls/loopback.key" "$work/body.port" notify cut <<'PY' &
+import socket, ssl, sys
+context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+context.load_cert_chain(sys.argv[1], sys.argv[2])
+listener = socket.socket()
+listener.bind(("127.0.0.1", 0))
+listener.listen()
+listener.settimeout(120)
+open(sys.argv[3], "w").write(str(listener.getsockname()[1]))
+for ending in sys.argv[4:]:
+    connection, _ = listener.accept()
+    connection.settimeout(60)
+    try:
+        secure = context.wrap_socket(connection, server_side=True)
+        request = b""
+        while b"\r\n\r\n" not in request:
+            request += secure.recv(4096)
+        secure.sendall(b"HTTP/1.0 200 OK\r\n\r\n" + b"body without length" * 1000)
+        if ending == "notify":
+            secure.unwrap()  # sends close_notify, then waits for the client's, which may not come
+        else:
+            secure.shutdown(socket.SHUT_RDWR)  # at the TCP level: no close_notify
+    except OSError:
+        pass
+    connection.close()
+PY
+for _ in $(seq 50); do [ -s "$work/body.port" ] && break; sleep 0.1; done
+python3 -c 'print("body without length" * 1000, end="")' > "$work/unframed.bin"
+get unframed-close-notify "https://localhost:$(cat "$work/body.port")/" "$work/unframed.bin"
+refused unframed-cut-off "https://localhost:$(cat "$work/body.port")/" "Error 1 connection lost"
 
 report "all https:// downloads passed"

@@ -258,16 +258,23 @@ void HTTPtransfer::Socket_OnDataArrival() {
     const std::string* bytes = chunk.Get<std::string>();
     if (bytes == nullptr) return;
     if (!tls_) return PlainArrival(*bytes);
-    // The buffers are the transfer's, so that their memory serves every arrival.
-    tlsPlain_.clear();
+    // The buffers' memory serves every arrival; the decrypted bytes are this call's own while
+    // handlers run, in case one pumps messages and another arrival comes meanwhile.
+    std::string plain = std::exchange(tlsPlain_, {});
+    plain.clear();
     tlsRecords_.clear();
     const bool wasEstablished = tls_->Established();
-    bool sound = tls_->Receive(*bytes, tlsPlain_, tlsRecords_);
+    bool sound = tls_->Receive(*bytes, plain, tlsRecords_);
     if (sound && !wasEstablished && tls_->Established())
         sound = tls_->Encrypt(std::exchange(pendingRequest_, {}), tlsRecords_);
     if (!tlsRecords_.empty()) Socket->SendData(Variant(tlsRecords_));
     if (!sound) return Fail(tls_->Failed().number, tls_->Failed().description);
-    if (!tlsPlain_.empty()) PlainArrival(tlsPlain_);
+    const std::uint64_t generation = generation_;
+    if (!plain.empty()) PlainArrival(plain);
+    tlsPlain_ = std::move(plain);
+    // close_notify ends the response as the end of the connection would, whether or not the
+    // server then closes it.
+    if (!Raised(generation) && tls_ && tls_->PeerClosed()) Socket_OnClose();
 }
 
 // Bytes of the response as the server sent them, decrypted when the connection runs TLS.

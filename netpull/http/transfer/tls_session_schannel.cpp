@@ -33,6 +33,7 @@ constexpr DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT 
                                 ISC_REQ_EXTENDED_ERROR;
 
 constexpr std::size_t kLargestPending = 1 << 20;
+constexpr char kAlertRecord = 21;  // the content type that TLS 1.2 records show in the clear
 
 std::string StatusText(SECURITY_STATUS status) {
     switch (status) {
@@ -379,19 +380,27 @@ class SchannelSession final : public TlsSession {
                                     {0, SECBUFFER_EMPTY, nullptr},
                                     {0, SECBUFFER_EMPTY, nullptr}};
             SecBufferDesc description{SECBUFFER_VERSION, 4, buffers};
+            const bool alert = incoming_[consumed] == kAlertRecord;
             const SECURITY_STATUS status = DecryptMessage(&context_, &description, 0, nullptr);
             if (status == SEC_E_INCOMPLETE_MESSAGE) break;
             if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE &&
                 status != SEC_I_CONTEXT_EXPIRED)
                 return Fail(kTlsConnectionFailed, "TLS connection failed: " + StatusText(status));
             std::size_t next = incoming_.size();
+            std::size_t decrypted = 0;
             for (const SecBuffer& buffer : buffers) {
-                if (buffer.BufferType == SECBUFFER_DATA)
+                if (buffer.BufferType == SECBUFFER_DATA) {
                     plain.append(static_cast<const char*>(buffer.pvBuffer), buffer.cbBuffer);
+                    decrypted += buffer.cbBuffer;
+                }
                 if (buffer.BufferType == SECBUFFER_EXTRA) next = incoming_.size() - buffer.cbBuffer;
             }
             consumed = next;
-            if (status == SEC_I_CONTEXT_EXPIRED) peerClosed_ = true;
+            // Schannel reports the server's close_notify as SEC_I_CONTEXT_EXPIRED; Wine's, as
+            // an alert record that decrypts to nothing. No other alert leaves a TLS 1.2
+            // connection open that a client did not renegotiate.
+            if (status == SEC_I_CONTEXT_EXPIRED || (status == SEC_E_OK && alert && decrypted == 0))
+                peerClosed_ = true;
             if (status == SEC_I_RENEGOTIATE) {
                 // A handshake message after the handshake (a TLS 1.3 session ticket or key
                 // update): the handshake takes it, and the records after it.

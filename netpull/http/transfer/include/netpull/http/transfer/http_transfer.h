@@ -101,8 +101,8 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     std::shared_ptr<CSocket> Socket;
     std::unique_ptr<TlsSession> tls_;  // over https://, once the connection is up
     std::string pendingRequest_;       // sent when the TLS handshake is done
-    std::string tlsPlain_;             // what the last arrival decrypted to
-    std::string tlsRecords_;           // what the last arrival had the session send
+    std::string tlsPlain_;             // the memory that arrivals decrypt into
+    std::string tlsRecords_;           // what an arrival has the session send
     bool connected_ = false;           // the connection is up: the silence limit applies
     std::uint32_t lastActivity_ = 0;   // tick count of the start, the connection or the last byte
     UINT_PTR timeoutTimer_ = 0;
