@@ -151,11 +151,12 @@ HTTPtransfer::~HTTPtransfer() {
 }
 
 void HTTPtransfer::Download(std::string& URL, const std::string& SaveAs) {
-    downloadedBytes_ = 0;
-    savePath_ = SaveAs;
     const std::string requestUrl = URL;
     URL = RewrittenUrl(URL);
+    // A URL of another scheme is refused before anything changes: a running download goes on.
     const HostAndPort target = HostOfUrl(URL);
+    downloadedBytes_ = 0;
+    savePath_ = SaveAs;
     secure_ = target.secure;
     OpenConnection(target.host, requestUrl, target.port);
 }

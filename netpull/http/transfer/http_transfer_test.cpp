@@ -343,6 +343,24 @@ TEST_F(TransferTest, EmptyHostFailsTheCallItself) {
     }
 }
 
+TEST_F(TransferTest, AnotherSchemeIsRefusedAndTheRunningDownloadGoesOn) {
+    Start();
+    std::string url = "FTP://Server/File";
+    try {
+        transfer->Download(url, folder + "/other.bin");
+        FAIL() << "an ftp:// URL was taken";
+    } catch (const SocketError& e) {
+        EXPECT_EQ(e.Number(), kUnsupportedScheme);
+        EXPECT_EQ(e.Description(), "unsupported URL scheme: ftp");
+    }
+    EXPECT_EQ(url, "ftp://server/file") << "the caller's URL is rewritten all the same";
+    Send("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }));
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(transfer->SaveAs(), path);
+    EXPECT_EQ(FileBytes(), "abc");
+}
+
 TEST_F(TransferTest, RefusedConnectionIsOneError) {
     const std::int32_t port = server.Port();
     server.listener->CloseSocket();
