@@ -10,8 +10,9 @@
 # start_nginx_tls ROOT serves ROOT over TLS, with certificates made here by a test authority
 # ($test_authority, its PEM file): nginx_tls_port for localhost and 127.0.0.1 (TLS 1.2 and 1.3;
 # nginx_tls12_port and nginx_tls13_port the same with one version each), nginx_tls_other_port
-# for another name, nginx_tls_expired_port expired, nginx_tls_self_port self-signed, and
-# nginx_tls_old_port with TLS 1.0 and 1.1 alone.
+# for another name, nginx_tls_expired_port expired, nginx_tls_self_port self-signed,
+# nginx_tls_old_port with TLS 1.0 and 1.1 alone, and nginx_tls_asking_port asking for a client
+# certificate that it does not require.
 mkdir -p "$work/logs" "$work/cgi-bin"
 # The servers run as unprivileged users: the folders must be readable by anyone.
 chmod 755 "$work" "$work/cgi-bin"
@@ -195,13 +196,15 @@ start_nginx_tls() {
     nginx_tls_expired_port=$(free_port)
     nginx_tls_self_port=$(free_port)
     nginx_tls_old_port=$(free_port)
-    local servers="" server name port protocols
-    # certificate:port:protocols
+    nginx_tls_asking_port=$(free_port)
+    local servers="" server name port protocols extra
+    # certificate:port:protocols[:more settings]
     for server in "loopback:$nginx_tls_port:TLSv1.2 TLSv1.3" "loopback:$nginx_tls12_port:TLSv1.2" \
         "loopback:$nginx_tls13_port:TLSv1.3" "other:$nginx_tls_other_port:TLSv1.2 TLSv1.3" \
         "expired:$nginx_tls_expired_port:TLSv1.2 TLSv1.3" "self:$nginx_tls_self_port:TLSv1.2 TLSv1.3" \
-        "loopback:$nginx_tls_old_port:TLSv1 TLSv1.1"; do
-        IFS=: read -r name port protocols <<< "$server"
+        "loopback:$nginx_tls_old_port:TLSv1 TLSv1.1" \
+        "loopback:$nginx_tls_asking_port:TLSv1.2:ssl_verify_client optional_no_ca;"; do
+        IFS=: read -r name port protocols extra <<< "$server"
         servers+="
     server {
         listen 127.0.0.1:$port ssl;
@@ -209,6 +212,7 @@ start_nginx_tls() {
         ssl_certificate_key $tls/$name.key;
         ssl_protocols $protocols;
         ssl_ciphers DEFAULT:@SECLEVEL=0;
+        $extra
         root $root;
         location /ssi/ { ssi on; ssi_types *; }
     }"

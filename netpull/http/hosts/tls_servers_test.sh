@@ -35,6 +35,7 @@ secure=https://localhost:$nginx_tls_port
 for file in empty mib hundred; do get "https-$file" "$secure/$file.bin" "$root/$file.bin"; done
 get https-address "https://127.0.0.1:$nginx_tls_port/mib.bin" "$root/mib.bin"
 get https-tls12-only "https://localhost:$nginx_tls12_port/mib.bin" "$root/mib.bin"
+get https-client-certificate-asked "https://localhost:$nginx_tls_asking_port/mib.bin" "$root/mib.bin"
 get https-chunked "$secure/ssi/page.txt" "$work/ssi-expected.bin"
 refused https-404 "$secure/missing.bin" "Error 404 server error"
 refused other-name "https://localhost:$nginx_tls_other_port/mib.bin" \

@@ -244,7 +244,11 @@ class SchannelSession final : public TlsSession {
             else if (status != SEC_I_INCOMPLETE_CREDENTIALS)
                 incoming_.clear();
             if (status == SEC_E_OK) return HandshakeDone();
-            if (status == SEC_I_INCOMPLETE_CREDENTIALS) continue;  // no client certificate
+            // A server that asks for a client certificate gets none, once.
+            if (status == SEC_I_INCOMPLETE_CREDENTIALS && !declinedCertificate_) {
+                declinedCertificate_ = true;
+                continue;
+            }
             if (status != SEC_I_CONTINUE_NEEDED)
                 return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + StatusText(status));
             if (incoming_.empty()) return true;
@@ -424,6 +428,7 @@ class SchannelSession final : public TlsSession {
     SecPkgContext_StreamSizes sizes_{};
     std::string incoming_;  // received bytes not yet taken by the handshake or a record
     bool certificateChecked_ = false;
+    bool declinedCertificate_ = false;
     bool established_ = false;
     bool peerClosed_ = false;
 };
