@@ -46,6 +46,13 @@ class TlsSession {
     Failure failure_;
 };
 
+// The host as certificates name it: an IPv6 literal without the brackets of its URL.
+inline std::string HostWithoutBrackets(const std::string& host) {
+    return host.size() > 2 && host.front() == '[' && host.back() == ']'
+               ? host.substr(1, host.size() - 2)
+               : host;
+}
+
 // The file NETPULL_TEST_AUTHORITY names, or empty.
 std::string TestAuthorityFile();
 

@@ -19,7 +19,8 @@ struct FreeSsl {
 
 constexpr std::size_t kReadBlock = 64 * 1024;
 
-// The reason of the first error OpenSSL queued, in its own words ("wrong version number").
+// The reason of the last error OpenSSL queued, the most precise, in its own words ("wrong
+// version number").
 std::string QueuedReason() {
     const unsigned long code = ERR_peek_last_error();
     ERR_clear_error();
@@ -49,9 +50,7 @@ class OpenSslSession final : public TlsSession {
         X509_VERIFY_PARAM* check = SSL_get0_param(ssl_.get());
         // An address literal is matched against the certificate's addresses and is not sent
         // as a server name; a name is both.
-        const std::string literal =
-            host_.size() > 2 && host_.front() == '[' ? host_.substr(1, host_.size() - 2) : host_;
-        if (X509_VERIFY_PARAM_set1_ip_asc(check, literal.c_str()) != 1) {
+        if (X509_VERIFY_PARAM_set1_ip_asc(check, HostWithoutBrackets(host_).c_str()) != 1) {
             ERR_clear_error();
             X509_VERIFY_PARAM_set_hostflags(check, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
             SSL_set1_host(ssl_.get(), host_.c_str());

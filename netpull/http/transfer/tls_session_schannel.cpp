@@ -78,17 +78,16 @@ Certificate TestAuthority() {
     return Certificate(CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), size));
 }
 
-// Whether an address literal is among the certificate's subject alternative names.
-bool CertificateNamesAddress(PCCERT_CONTEXT certificate, const std::string& host) {
+// The bytes of an IPv4 or IPv6 address literal; empty for a name.
+std::vector<BYTE> AddressOf(const std::string& host) {
     BYTE address[16];
-    DWORD addressSize = 0;
-    if (InetPtonA(AF_INET, host.c_str(), address) == 1) {
-        addressSize = 4;
-    } else if (InetPtonA(AF_INET6, host.c_str(), address) == 1) {
-        addressSize = 16;
-    } else {
-        return false;
-    }
+    if (InetPtonA(AF_INET, host.c_str(), address) == 1) return {address, address + 4};
+    if (InetPtonA(AF_INET6, host.c_str(), address) == 1) return {address, address + 16};
+    return {};
+}
+
+// Whether the address is among the certificate's subject alternative names.
+bool CertificateNamesAddress(PCCERT_CONTEXT certificate, const std::vector<BYTE>& address) {
     const CERT_EXTENSION* extension =
         CertFindExtension(szOID_SUBJECT_ALT_NAME2, certificate->pCertInfo->cExtension,
                           certificate->pCertInfo->rgExtension);
@@ -103,26 +102,17 @@ bool CertificateNamesAddress(PCCERT_CONTEXT certificate, const std::string& host
     for (DWORD i = 0; i < names->cAltEntry && !found; ++i) {
         const CERT_ALT_NAME_ENTRY& entry = names->rgAltEntry[i];
         found = entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS &&
-                entry.IPAddress.cbData == addressSize &&
-                std::memcmp(entry.IPAddress.pbData, address, addressSize) == 0;
+                entry.IPAddress.cbData == address.size() &&
+                std::memcmp(entry.IPAddress.pbData, address.data(), address.size()) == 0;
     }
     LocalFree(names);
     return found;
 }
 
-bool IsAddressLiteral(const std::string& host) {
-    BYTE address[16];
-    return InetPtonA(AF_INET, host.c_str(), address) == 1 ||
-           InetPtonA(AF_INET6, host.c_str(), address) == 1;
-}
-
 class SchannelSession final : public TlsSession {
   public:
     explicit SchannelSession(const std::string& hostName)
-        : host_(hostName.size() > 2 && hostName.front() == '['
-                    ? hostName.substr(1, hostName.size() - 2)
-                    : hostName),
-          target_(Wide(host_)) {}
+        : host_(HostWithoutBrackets(hostName)), target_(Wide(host_)), address_(AddressOf(host_)) {}
 
     ~SchannelSession() override {
         if (haveContext_) DeleteSecurityContext(&context_);
@@ -228,7 +218,7 @@ class SchannelSession final : public TlsSession {
             unsigned long attributes = 0;
             const SECURITY_STATUS status = InitializeSecurityContextW(
                 &credentials_, haveContext_ ? &context_ : nullptr,
-                IsAddressLiteral(host_) ? nullptr : target_.data(), kContextFlags, 0, 0,
+                address_.empty() ? target_.data() : nullptr, kContextFlags, 0, 0,
                 haveContext_ ? &inputDescription : nullptr, 0, haveContext_ ? nullptr : &context_,
                 &outputDescription, &attributes, nullptr);
             if (!haveContext_ && (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_OK))
@@ -324,8 +314,8 @@ class SchannelSession final : public TlsSession {
         if (chainErrors & CERT_TRUST_IS_PARTIAL_CHAIN) return FailMissingIssuer();
         if ((chainErrors & CERT_TRUST_IS_UNTRUSTED_ROOT) && !rootIsTestAuthority)
             return FailUntrustedRoot(simple->cElement);
-        const bool address = IsAddressLiteral(host_);
-        if (address && !CertificateNamesAddress(certificate, host_))
+        const bool address = !address_.empty();
+        if (address && !CertificateNamesAddress(certificate, address_))
             return Fail(kCertificateWrongHost, "certificate is not for " + host_);
         SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
         ssl.cbSize = sizeof ssl;
@@ -421,6 +411,7 @@ class SchannelSession final : public TlsSession {
 
     std::string host_;
     std::wstring target_;
+    std::vector<BYTE> address_;  // the host's address when it is a literal: no SNI, IP names
     CredHandle credentials_{};
     bool haveCredentials_ = false;
     CtxtHandle context_{};
