@@ -23,6 +23,9 @@ class ResultListModel : public QAbstractListModel {
     void Clear();
 
     int rowCount(const QModelIndex& parent = {}) const override;
+    // The list view asks for every row's index when it lays out a reset list: answered
+    // without the base class's virtual row and column counts.
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
     QString Line(int row) const;
