@@ -129,7 +129,7 @@ void MainWindow::BuildSearchArea() {
 
     LstLaListe = new ResultList(Fra1);
     QFont fixed(QStringLiteral("Courier New"), 12);
-    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setStyleHint(QFont::TypeWriter, QFont::PreferNoShaping);
     LstLaListe->setFont(fixed);
     PlaceInTwips(*LstLaListe, 5160, 150, 6795, 4650);
 

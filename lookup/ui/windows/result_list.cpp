@@ -1,93 +1,23 @@
-// The result list: a list model over one search result, shown in a list view.
+// The result list's view: lines of one height, placed, scrolled, paged and painted by
+// arithmetic on their rows.
 #include "lookup/ui/windows/result_list.h"
 
-#include <QApplication>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QStyledItemDelegate>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "result_line_delegate.h"
 
 namespace tarvel::windows {
-namespace {
 
-// Draws a line as the style's item view does (its panel, one line of text, its focus frame),
-// without the general item layout, which asks the model for a dozen roles and lays the text
-// out for wrapping: a list refilled at each keystroke paints in a fraction of the time.
-class ResultLineDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const QWidget* view = option.widget;
-        QStyle* style = view != nullptr ? view->style() : QApplication::style();
-        QStyleOptionViewItem item(option);
-        item.viewItemPosition = QStyleOptionViewItem::OnlyOne;
-        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, view);
-        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
-        const QRect room = option.rect.adjusted(margin, 0, -margin, 0);
-        const bool selected = option.state & QStyle::State_Selected;
-        const QPalette::ColorGroup group =
-            !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
-            : (option.state & QStyle::State_Active) ? QPalette::Normal
-                                                    : QPalette::Inactive;
-        painter->save();
-        painter->setFont(option.font);
-        painter->setPen(
-            option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-        const QString line = index.data(Qt::DisplayRole).toString();
-        painter->drawText(room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          option.fontMetrics.elidedText(line, Qt::ElideRight, room.width()));
-        painter->restore();
-        if (option.state & QStyle::State_HasFocus) {
-            QStyleOptionFocusRect focus;
-            focus.QStyleOption::operator=(option);
-            focus.rect = option.rect;
-            focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
-            focus.backgroundColor =
-                option.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
-            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, view);
-        }
-    }
-};
-
-}  // namespace
-
-void ResultListModel::Show(search::SearchResult result, SearchedTable table) {
-    beginResetModel();
-    result_ = std::move(result);
-    table_ = table;
-    endResetModel();
-}
-
-void ResultListModel::Clear() {
-    if (result_.lines.empty()) return;
-    Show({}, table_);
-}
-
-int ResultListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(result_.lines.size());
-}
-
-QModelIndex ResultListModel::index(int row, int column, const QModelIndex& parent) const {
-    const bool inside = row >= 0 && static_cast<std::size_t>(row) < result_.lines.size();
-    return inside && column == 0 && !parent.isValid() ? createIndex(row, 0) : QModelIndex();
-}
-
-QVariant ResultListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
-    return Line(index.row());
-}
-
-QString ResultListModel::Line(int row) const {
-    const std::string line = result_.lines[static_cast<std::size_t>(row)];
-    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-}
-
-ResultList::ResultList(QWidget* parent) : QListView(parent), model_(this) {
+ResultList::ResultList(QWidget* parent) : QAbstractItemView(parent), model_(this) {
     setModel(&model_);
-    setUniformItemSizes(true);
     setItemDelegate(new ResultLineDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // A model reset clears the current row without this signal, so only the user's own
     // selection changes raise the click event.
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -99,17 +29,205 @@ ResultList::ResultList(QWidget* parent) : QListView(parent), model_(this) {
             });
 }
 
-void ResultList::focusInEvent(QFocusEvent* event) {
-    const bool hadCurrent = currentIndex().isValid();
-    takingFocus_ = true;
-    QListView::focusInEvent(event);
-    if (!hadCurrent) selectionModel()->clearCurrentIndex();
-    takingFocus_ = false;
-}
-
 int ResultList::CurrentRow() const {
     const QModelIndex current = currentIndex();
     return current.isValid() ? current.row() : -1;
+}
+
+int ResultList::LineHeight() const {
+    if (lineHeight_ == 0 && model_.rowCount() > 0) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        lineHeight_ = std::max(1, itemDelegate()->sizeHint(option, model_.index(0)).height());
+    }
+    return lineHeight_;
+}
+
+int ResultList::LinesPerPage() const {
+    const int height = LineHeight();
+    return height > 0 ? std::max(1, viewport()->height() / height) : 1;
+}
+
+std::pair<int, int> ResultList::RowsIn(int top, int bottom) const {
+    const int height = LineHeight();
+    const int rows = model_.rowCount();
+    if (height == 0 || bottom < top) return {0, -1};
+    const int offset = verticalOffset();
+    const int first = std::max(0, (top + offset) / height);
+    const int last = std::min(rows - 1, (bottom + offset) / height);
+    return {first, bottom + offset < 0 ? -1 : last};
+}
+
+QRect ResultList::visualRect(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != &model_ || index.column() != 0) return {};
+    const int height = LineHeight();
+    return {0, index.row() * height - verticalOffset(), viewport()->width(), height};
+}
+
+void ResultList::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!index.isValid() || index.model() != &model_) return;
+    // The range may wait for the layout that follows a reset: bring it up to date first.
+    updateGeometries();
+    const int row = index.row();
+    const int page = LinesPerPage();
+    QScrollBar* bar = verticalScrollBar();
+    int first = bar->value();
+    switch (hint) {
+        case EnsureVisible:
+            if (row < first)
+                first = row;
+            else if (row >= first + page)
+                first = row - page + 1;
+            break;
+        case PositionAtTop:
+            first = row;
+            break;
+        case PositionAtBottom:
+            first = row - page + 1;
+            break;
+        case PositionAtCenter:
+            first = row - page / 2;
+            break;
+    }
+    bar->setValue(first);
+}
+
+QModelIndex ResultList::indexAt(const QPoint& point) const {
+    const int height = LineHeight();
+    const int y = point.y() + verticalOffset();
+    if (height == 0 || y < 0 || point.x() < 0 || point.x() >= viewport()->width()) return {};
+    return model_.index(y / height, 0);
+}
+
+// The scroll bar learns its new range at once, so that it shows or hides with the new lines.
+void ResultList::reset() {
+    QAbstractItemView::reset();
+    updateGeometries();
+    verticalScrollBar()->setValue(0);
+}
+
+// One line up or down, a page less one line, or to either end; with no current line, any
+// move goes to the first.
+QModelIndex ResultList::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
+    const int rows = model_.rowCount();
+    if (rows == 0) return {};
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return model_.index(0);
+    const int step = std::max(1, LinesPerPage() - 1);
+    int row = current.row();
+    switch (action) {
+        case MoveUp:
+        case MovePrevious:
+            --row;
+            break;
+        case MoveDown:
+        case MoveNext:
+            ++row;
+            break;
+        case MovePageUp:
+            row -= step;
+            break;
+        case MovePageDown:
+            row += step;
+            break;
+        case MoveHome:
+            row = 0;
+            break;
+        case MoveEnd:
+            row = rows - 1;
+            break;
+        case MoveLeft:
+        case MoveRight:
+            break;
+    }
+    return model_.index(std::clamp(row, 0, rows - 1));
+}
+
+int ResultList::horizontalOffset() const {
+    return 0;
+}
+
+int ResultList::verticalOffset() const {
+    return verticalScrollBar()->value() * LineHeight();
+}
+
+bool ResultList::isIndexHidden(const QModelIndex&) const {
+    return false;
+}
+
+void ResultList::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+    const QRect area = rect.normalized().intersected(viewport()->rect());
+    const auto [first, last] = RowsIn(area.top(), area.bottom());
+    if (area.isEmpty() || first > last) return selectionModel()->select(QItemSelection(), command);
+    selectionModel()->select(QItemSelection(model_.index(first), model_.index(last)), command);
+}
+
+QRegion ResultList::visualRegionForSelection(const QItemSelection& selection) const {
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        if (!range.isValid()) continue;
+        region +=
+            visualRect(model_.index(range.top())).united(visualRect(model_.index(range.bottom())));
+    }
+    return region.intersected(viewport()->rect());
+}
+
+// Nothing to lay out but the scroll bar: the viewport repaints only where something changed,
+// not once more after every reset.
+void ResultList::doItemsLayout() {
+    updateGeometries();
+}
+
+void ResultList::updateGeometries() {
+    const int page = LinesPerPage();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setSingleStep(1);
+    bar->setPageStep(page);
+    bar->setRange(0, std::max(0, model_.rowCount() - page));
+    horizontalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
+}
+
+// The scroll bar counts lines; the viewport moves by pixels.
+void ResultList::scrollContentsBy(int dx, int dy) {
+    QAbstractItemView::scrollContentsBy(dx, dy * LineHeight());
+}
+
+// As an item view paints: each line the event's area touches, selected and holding the focus
+// frame as the selection model and the focus say.
+void ResultList::paintEvent(QPaintEvent* event) {
+    const QRect area = event->rect();
+    const auto [first, last] = RowsIn(area.top(), area.bottom());
+    if (first > last) return;
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    if (option.state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
+    const QStyle::State state = option.state;
+    const QModelIndex current = currentIndex();
+    const bool focused = hasFocus() || viewport()->hasFocus();
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = model_.index(row);
+        option.rect = visualRect(index);
+        option.state = state;
+        if (selectionModel()->isSelected(index)) option.state |= QStyle::State_Selected;
+        if (focused && index == current) option.state |= QStyle::State_HasFocus;
+        itemDelegate()->paint(&painter, option, index);
+    }
+}
+
+void ResultList::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        lineHeight_ = 0;
+    QAbstractItemView::changeEvent(event);
+}
+
+void ResultList::focusInEvent(QFocusEvent* event) {
+    const bool hadCurrent = currentIndex().isValid();
+    takingFocus_ = true;
+    QAbstractItemView::focusInEvent(event);
+    if (!hadCurrent) selectionModel()->clearCurrentIndex();
+    takingFocus_ = false;
 }
 
 }  // namespace tarvel::windows

@@ -1,10 +1,11 @@
-// The result list: a list model over one search result, shown in a list view whose click
-// event is raised when the user changes the selection by mouse or keyboard. Each line keeps
-// the record behind it, so duplicate lines still show their own commune.
+// The result list: a list model over one search result, shown in a view of one column of
+// lines of one height, whose click event is raised when the user changes the selection by
+// mouse or keyboard. Each line keeps the record behind it, so duplicate lines still show their
+// own commune.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QAbstractListModel>
-#include <QListView>
 
 #include "lookup/search/search_result.h"
 
@@ -39,7 +40,10 @@ class ResultListModel : public QAbstractListModel {
     SearchedTable table_ = SearchedTable::PostalCodes;
 };
 
-class ResultList : public QListView {
+// Lays its lines out by arithmetic, as they all have the height of one line of its font:
+// refilling it with thousands of lines costs no more than the lines it shows. It scrolls,
+// moves and pages as a list view of uniform items scrolled by item does.
+class ResultList : public QAbstractItemView {
     Q_OBJECT
   public:
     explicit ResultList(QWidget* parent);
@@ -47,15 +51,40 @@ class ResultList : public QListView {
     // The selected row, or -1.
     int CurrentRow() const;
 
+    QRect visualRect(const QModelIndex& index) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    // A new search shows its first lines.
+    void reset() override;
+    void doItemsLayout() override;
+
   signals:
     void lineClicked();
 
   protected:
-    // Taking the focus selects nothing: the list view would make its first line current.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    bool isIndexHidden(const QModelIndex& index) const override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    // Taking the focus selects nothing: an item view would make its first line current.
     void focusInEvent(QFocusEvent* event) override;
 
   private:
+    // The height of every line, from the delegate, known once the list has a line.
+    int LineHeight() const;
+    // The lines wholly inside the viewport: a page, as the scroll bar counts it.
+    int LinesPerPage() const;
+    // The first and last rows that a band of the viewport, in its own coordinates, touches.
+    std::pair<int, int> RowsIn(int top, int bottom) const;
+
     ResultListModel model_;
+    mutable int lineHeight_ = 0;
     bool takingFocus_ = false;
 };
 
