@@ -15,6 +15,7 @@ class PictureButton : public QToolButton {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace tarvel::toolkit
