@@ -57,6 +57,7 @@ bool CSocket::EnsureSocket() {
     SocketHandle_ = vbSocket();
     if (SocketHandle_ == INVALID_SOCKET) return false;
     RecvBuffer_.clear();
+    LastReadFilled_ = false;
     ReadBufferSizes();
     return true;
 }
@@ -158,6 +159,7 @@ void CSocket::Accept(std::int32_t requestID) {
         if (type != 0) Protocol_ = type == SOCK_STREAM ? ProtocolTcp : ProtocolUdp;
         ReadBufferSizes();
         RecvBuffer_.clear();
+        LastReadFilled_ = false;
         if (const std::optional<SocketError> failure =
                 ms::RegisterSocket(SocketHandle_, identity_)) {
             // Number 0: the handle is registered already.

@@ -117,29 +117,48 @@ void CSocket::SendFrom(std::string_view unsent, bool held) {
           static_cast<std::int32_t>(SendBuffer_.size() - SendStart_));
 }
 
-// One read lands in a block shared by every socket object of the thread, then only the bytes
-// read are appended to the receive buffer, which grows geometrically: nothing is zero-filled,
-// and an idle connection holds what it received, not a read's worth of room.
+// A read into an empty receive buffer that follows a full read, as in a long transfer, lands
+// in the buffer itself, which the next GetData hands out whole: the bytes are not copied again.
+// Any other read lands in a block shared by every socket object of the thread, and only the
+// bytes read are appended to the receive buffer, which grows geometrically. Either way nothing
+// is zero-filled for nothing, and an idle connection holds at most twice what it received.
 std::int32_t CSocket::RecvToBuffer() {
     static std::vector<char> block;
     const auto size = static_cast<std::size_t>(std::max(RecvBufferSize_, 1));
-    if (block.size() < size) block.resize(size);
+    const auto appendFromBlock = [&](auto read) {
+        if (block.size() < size) block.resize(size);
+        const std::int32_t n = read(block.data());
+        if (n != SOCKET_ERROR) RecvBuffer_.append(block.data(), static_cast<std::size_t>(n));
+        return n;
+    };
     std::int32_t n = 0;
     if (Protocol_ != ProtocolTcp) {
-        sockaddr_in from{};
-        int length = sizeof from;
-        n = recvfrom(SocketHandle_, block.data(), static_cast<int>(size), 0,
-                     reinterpret_cast<sockaddr*>(&from), &length);
+        n = appendFromBlock([&](char* into) {
+            sockaddr_in from{};
+            int length = sizeof from;
+            const int got = recvfrom(SocketHandle_, into, static_cast<int>(size), 0,
+                                     reinterpret_cast<sockaddr*>(&from), &length);
+            if (got != SOCKET_ERROR) {
+                RemotePort_ = PortOf(from);
+                RemoteHostIP_ = DottedText(from.sin_addr.s_addr);
+                RemoteHost_ = NameOfAddress(from.sin_addr.s_addr, RemoteHostIP_);
+            }
+            return got;
+        });
+    } else if (RecvBuffer_.empty() && LastReadFilled_) {
+        std::string landing(size, '\0');
+        n = recv(SocketHandle_, landing.data(), static_cast<int>(size), 0);
         if (n != SOCKET_ERROR) {
-            RemotePort_ = PortOf(from);
-            RemoteHostIP_ = DottedText(from.sin_addr.s_addr);
-            RemoteHost_ = NameOfAddress(from.sin_addr.s_addr, RemoteHostIP_);
+            landing.resize(static_cast<std::size_t>(n));
+            if (static_cast<std::size_t>(n) < size / 2) landing.shrink_to_fit();
+            RecvBuffer_ = std::move(landing);
         }
     } else {
-        n = recv(SocketHandle_, block.data(), static_cast<int>(size), 0);
+        n = appendFromBlock(
+            [&](char* into) { return recv(SocketHandle_, into, static_cast<int>(size), 0); });
     }
+    LastReadFilled_ = n == static_cast<std::int32_t>(size);
     if (n == SOCKET_ERROR) throw SocketError::FromNumber(WSAGetLastError(), "CSocket.RecvToBuffer");
-    RecvBuffer_.append(block.data(), static_cast<std::size_t>(n));
     return n;
 }
 

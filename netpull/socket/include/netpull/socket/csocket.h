@@ -156,6 +156,7 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     std::string SendBuffer_;     // its unsent bytes start at SendStart_
     std::size_t SendStart_ = 0;  // sent bytes are skipped, not moved, so long sends stay linear
     std::string RecvBuffer_;
+    bool LastReadFilled_ = false;  // the last read took all it asked for: more is on its way
     std::int32_t SendBufferSize_ = 0;
     std::int32_t RecvBufferSize_ = 0;
     std::int32_t MaxDatagramSize_ = 0;
