@@ -50,12 +50,10 @@ int ResultList::LinesPerPage() const {
 
 std::pair<int, int> ResultList::RowsIn(int top, int bottom) const {
     const int height = LineHeight();
-    const int rows = model_.rowCount();
-    if (height == 0 || bottom < top) return {0, -1};
     const int offset = verticalOffset();
-    const int first = std::max(0, (top + offset) / height);
-    const int last = std::min(rows - 1, (bottom + offset) / height);
-    return {first, bottom + offset < 0 ? -1 : last};
+    if (height == 0 || bottom < top || bottom + offset < 0) return {0, -1};
+    return {std::max(0, (top + offset) / height),
+            std::min(model_.rowCount() - 1, (bottom + offset) / height)};
 }
 
 QRect ResultList::visualRect(const QModelIndex& index) const {
