@@ -2,9 +2,10 @@
 #include "lookup/ui/toolkit/picture_button.h"
 
 #include <QKeyEvent>
-#include <QPixmapCache>
+#include <QPainter>
 #include <QStyleOptionToolButton>
-#include <QStylePainter>
+
+#include "cached_look.h"
 
 namespace tarvel::toolkit {
 
@@ -16,8 +17,6 @@ PictureButton::PictureButton(const QIcon& icon, const QString& caption, const QS
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     setToolTip(tooltip);
     setFocusPolicy(Qt::StrongFocus);
-    // Its picture covers it whole, its background included.
-    setAttribute(Qt::WA_OpaquePaintEvent);
     SetCaption(caption);
 }
 
@@ -30,51 +29,24 @@ void PictureButton::keyPressEvent(QKeyEvent* event) {
     QToolButton::keyPressEvent(event);
 }
 
-namespace {
-
-// What shows behind a widget that fills no background of its own: the background of the
-// nearest ancestor that fills one, or of its window.
-QBrush BackgroundBehind(const QWidget& widget) {
-    const QWidget* below = widget.parentWidget();
-    while (below != nullptr && !below->autoFillBackground() && !below->isWindow())
-        below = below->parentWidget();
-    if (below == nullptr) return widget.palette().brush(QPalette::Window);
-    return below->palette().brush(below->backgroundRole());
-}
-
-}  // namespace
-
 // The style draws a button with a bevel, an icon and two lines of text, which takes long
-// enough to show when three buttons change state at a keystroke: each look is drawn once, on
-// the button's background, and shown again from the cache.
+// enough to show when three buttons change state at a keystroke: each look is drawn once and
+// shown again from the cache.
 void PictureButton::paintEvent(QPaintEvent*) {
     QStyleOptionToolButton option;
     initStyleOption(&option);
-    const qreal ratio = devicePixelRatioF();
-    const QBrush background = BackgroundBehind(*this);
-    const QString key = QStringLiteral("tarvel.PictureButton:%1:%2x%3@%4:%5:%6:%7:%8:%9:%10")
+    const QString key = QStringLiteral("PictureButton:%1:%2:%3:%4:%5:%6:%7")
                             .arg(style()->name())
-                            .arg(width())
-                            .arg(height())
-                            .arg(ratio)
                             .arg(static_cast<int>(option.state))
                             .arg(static_cast<int>(option.features))
                             .arg(static_cast<int>(option.activeSubControls))
                             .arg(option.icon.cacheKey())
                             .arg(palette().cacheKey())
                             .arg(font().key() + QLatin1Char('\n') + option.text);
-    QPixmap look;
-    if (!QPixmapCache::find(key, &look)) {
-        look = QPixmap(size() * ratio);
-        look.setDevicePixelRatio(ratio);
-        look.fill(Qt::transparent);
-        QStylePainter painter(&look, this);
-        painter.fillRect(rect(), background);
-        painter.drawComplexControl(QStyle::CC_ToolButton, option);
-        painter.end();
-        QPixmapCache::insert(key, look);
-    }
-    QPainter(this).drawPixmap(0, 0, look);
+    QPainter painter(this);
+    DrawCachedLook(painter, *this, rect(), key, [&](QPainter& onLook) {
+        style()->drawComplexControl(QStyle::CC_ToolButton, &option, &onLook, this);
+    });
 }
 
 void PictureButton::SetCaption(const QString& caption) {

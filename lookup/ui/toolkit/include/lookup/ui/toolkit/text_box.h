@@ -14,7 +14,7 @@ namespace tarvel::toolkit {
 class TextBox : public QLineEdit {
     Q_OBJECT
   public:
-    using QLineEdit::QLineEdit;
+    explicit TextBox(QWidget* parent = nullptr);
 
     void SetBackground(const QColor& colour) {
         QPalette p = palette();

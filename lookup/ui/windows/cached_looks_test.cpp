@@ -1,6 +1,8 @@
-// The picture buttons, which show each of their looks from a cache, beside a plain tool button
-// that the style draws afresh each time: the same look in every state the user meets.
+// The picture buttons and the text boxes' frames, which show each of their looks from a cache,
+// beside a plain widget that the style draws afresh each time: the same look in every state
+// the user meets.
 #include <gtest/gtest.h>
+#include <QLineEdit>
 #include <QToolButton>
 #include <algorithm>
 
@@ -65,6 +67,45 @@ TEST(PictureButtonTest, EveryStateLooksAsTheStyleDrawsItAfresh) {
     button.setEnabled(false);
     button.SetCaption(caption);
     EXPECT_EQ(button.grab().toImage(), disabled);
+}
+
+TEST(TextBoxTest, EveryStateOfTheFrameLooksAsTheStyleDrawsItAfresh) {
+    MainWindowHarness ui{DeliveredTables()};
+    ui.ClickNamePlaceholder();
+    ui.TypeName(QStringLiteral("st jean"));
+    toolkit::TextBox& box = *ui.window().TxtCherche;
+    // A plain line edit that the application's style draws, made like the box.
+    QLineEdit twin(&ui.window());
+    twin.setFont(box.font());
+    twin.setPalette(box.palette());
+    twin.setAlignment(box.alignment());
+    twin.setText(box.text());
+    twin.resize(box.size());
+    twin.show();
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0);  // a caret that stays, not one that blinks
+    // Each drawn alone on the window's background: in the window the caption above the box
+    // overlaps its top.
+    const auto boxLook = [&] { return box.grab().toImage(); };
+    const auto twinLook = [&] { return twin.grab().toImage(); };
+
+    ASSERT_TRUE(box.hasFocus());
+    const QImage focused = boxLook();
+    twin.setFocus();
+    EXPECT_LE(LargestDifference(focused, twinLook()), 1) << "focused";
+    ASSERT_FALSE(box.hasFocus());
+    const QImage unfocused = boxLook();
+    EXPECT_NE(unfocused, focused);
+    ui.window().TxtCP->setFocus();
+    EXPECT_LE(LargestDifference(unfocused, twinLook()), 1) << "unfocused";
+
+    box.SetBackground(QColor(255, 255, 192));
+    twin.setPalette(box.palette());
+    EXPECT_LE(LargestDifference(boxLook(), twinLook()), 1) << "new background";
+    box.setEnabled(false);
+    twin.setEnabled(false);
+    EXPECT_LE(LargestDifference(boxLook(), twinLook()), 1) << "disabled";
+    QApplication::setCursorFlashTime(flashTime);
 }
 
 }  // namespace
