@@ -3,10 +3,12 @@
 // the user meets.
 #include <gtest/gtest.h>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QToolButton>
 #include <algorithm>
 
 #include "lookup/testing/windows_test_support.h"
+#include "lookup/ui/toolkit/cached_looks.h"
 
 namespace tarvel::windows {
 namespace {
@@ -106,6 +108,48 @@ TEST(TextBoxTest, EveryStateOfTheFrameLooksAsTheStyleDrawsItAfresh) {
     twin.setEnabled(false);
     EXPECT_LE(LargestDifference(boxLook(), twinLook()), 1) << "disabled";
     QApplication::setCursorFlashTime(flashTime);
+}
+
+TEST(ScrollBarTest, EveryPlaceOfTheSliderLooksAsTheStyleDrawsItAfresh) {
+    QWidget window;
+    window.resize(100, 400);
+    QScrollBar cached(Qt::Vertical, &window);
+    cached.setStyle(toolkit::CachedLooksStyle());
+    QScrollBar plain(Qt::Vertical, &window);
+    for (QScrollBar* bar : {&cached, &plain}) {
+        bar->setGeometry(bar == &cached ? 0 : 50, 0, 14, 308);
+        bar->setPageStep(16);
+    }
+    window.show();
+    const auto set = [&](int maximum, int value) {
+        for (QScrollBar* bar : {&cached, &plain}) {
+            bar->setRange(0, maximum);
+            bar->setValue(value);
+        }
+    };
+    const auto same = [&] {
+        return LargestDifference(cached.grab().toImage(), plain.grab().toImage());
+    };
+    // A long list at its top, at one line down (the same slider place), in the middle and at
+    // its end; a short list; a list that fits.
+    for (const auto& [maximum, value] : std::vector<std::pair<int, int>>{
+             {3945, 0}, {3945, 1}, {1980, 0}, {3945, 2000}, {3945, 3945}, {4, 0}, {4, 4}, {0, 0}}) {
+        set(maximum, value);
+        EXPECT_LE(same(), 1) << maximum << " " << value;
+    }
+    set(3945, 0);
+    const QImage top = cached.grab().toImage();
+    set(4, 2);
+    EXPECT_NE(cached.grab().toImage(), top);
+
+    const QPoint onSlider(7, 150);
+    for (QScrollBar* bar : {&cached, &plain}) QTest::mousePress(bar, Qt::LeftButton, {}, onSlider);
+    EXPECT_LE(same(), 1) << "slider held";
+    for (QScrollBar* bar : {&cached, &plain}) {
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, onSlider);
+        bar->setEnabled(false);
+    }
+    EXPECT_LE(same(), 1) << "disabled";
 }
 
 }  // namespace

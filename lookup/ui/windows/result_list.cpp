@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "lookup/ui/toolkit/cached_looks.h"
 #include "result_line_delegate.h"
 
 namespace tarvel::windows {
@@ -18,6 +19,7 @@ ResultList::ResultList(QWidget* parent) : QAbstractItemView(parent), model_(this
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    verticalScrollBar()->setStyle(toolkit::CachedLooksStyle());
     // A model reset clears the current row without this signal, so only the user's own
     // selection changes raise the click event.
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
