@@ -3,8 +3,26 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <algorithm>
 
 namespace tarvel::windows {
+
+namespace {
+
+// Whether a line fits without measuring it: no character of the font is wider than its widest
+// one. Measuring a line shapes it, which takes as long as drawing it; result lines are short.
+// Characters beyond Latin-1 may come from another font, so they are measured.
+bool SurelyFits(const QString& line, const QFontMetricsF& metrics, int room) {
+    const bool latin1 =
+        std::all_of(line.begin(), line.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    return latin1 && line.size() * metrics.maxWidth() <= room;
+}
+
+}  // namespace
+
+QString ShownLine(const QString& line, const QFontMetricsF& metrics, int room) {
+    return SurelyFits(line, metrics, room) ? line : metrics.elidedText(line, Qt::ElideRight, room);
+}
 
 void ResultLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
@@ -26,8 +44,7 @@ void ResultLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QString line = index.data(Qt::DisplayRole).toString();
     const QFontMetricsF metrics(option.font);
     const qreal baseline = room.top() + (room.height() - metrics.height()) / 2 + metrics.ascent();
-    painter->drawText(QPointF(room.left(), baseline),
-                      option.fontMetrics.elidedText(line, Qt::ElideRight, room.width()));
+    painter->drawText(QPointF(room.left(), baseline), ShownLine(line, metrics, room.width()));
     painter->restore();
     if (option.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
+#include <cmath>
 
 #include "lookup/testing/windows_test_support.h"
 #include "result_line_delegate.h"
@@ -141,6 +142,24 @@ TEST_F(ResultListTest, LinesAreDrawnAsQtsListViewDrawsThem) {
         EXPECT_EQ(reference.viewport()->grab().toImage(), list.viewport()->grab().toImage())
             << "first line " << first;
     }
+}
+
+// A line is shown whole when it fits and cut with an ellipsis when not, whether or not its
+// characters are all in the list's own font.
+TEST_F(ResultListTest, ALineTooLongForTheListEndsWithAnEllipsis) {
+    const QFontMetricsF metrics(list.font());
+    const QString line = ui.Lines().front();
+    const int exact = static_cast<int>(std::ceil(metrics.horizontalAdvance(line)));
+    EXPECT_EQ(ShownLine(line, metrics, exact), line);
+    const QString cut = ShownLine(line, metrics, exact - 2);
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026))) << cut.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(cut), exact - 2);
+    // Integral signs, which the list's fixed-pitch font lacks: they come from a wider font, so
+    // counting them at the list font's widest character is not enough.
+    const QString wide = QStringLiteral("75001 \u2A0C\u2A0C\u2A0C");
+    const int room = static_cast<int>(wide.size() * metrics.maxWidth());
+    ASSERT_GT(metrics.horizontalAdvance(wide), room);
+    EXPECT_TRUE(ShownLine(wide, metrics, room).endsWith(QChar(0x2026)));
 }
 
 }  // namespace
