@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPixmapCache>
 #include <QWidget>
+#include <cmath>
 
 namespace tarvel::toolkit {
 
@@ -24,11 +25,18 @@ QBrush BackgroundBehind(const QWidget& widget) {
 void DrawCachedLook(QPainter& painter, const QWidget& widget, const QRect& area,
                     const QString& lookKey, const std::function<void(QPainter&)>& draw) {
     const QBrush background = BackgroundBehind(widget);
-    if (background.style() != Qt::SolidPattern) {
+    // The painter scales by the pixel ratio of the device it really paints on, which may not
+    // be painter.device() when a widget is rendered elsewhere.
+    const QTransform placed = painter.deviceTransform();
+    const qreal ratio = placed.m11();
+    const bool onWholePixels = placed.type() <= QTransform::TxScale && ratio == placed.m22() &&
+                               ratio >= 1 && ratio == std::floor(ratio) &&
+                               placed.dx() == std::floor(placed.dx()) &&
+                               placed.dy() == std::floor(placed.dy());
+    if (background.style() != Qt::SolidPattern || !onWholePixels) {
         draw(painter);
         return;
     }
-    const qreal ratio = painter.device()->devicePixelRatio();
     const QString key = QStringLiteral("tarvel.look:%1x%2@%3:%4:%5")
                             .arg(area.width())
                             .arg(area.height())

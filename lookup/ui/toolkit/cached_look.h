@@ -15,7 +15,9 @@ namespace tarvel::toolkit {
 // widget's coordinates) into a picture that starts as the background showing behind the
 // widget; later it comes from the cache. The key must name all that the look depends on but
 // that background, the area's size and the pixel ratio. Behind a patterned background, which a
-// picture cannot follow, `draw` paints straight onto the painter each time.
+// picture cannot follow, and at a fractional pixel ratio or on a transformed painter, where the
+// style rounds its lines to other pixels than the picture's, `draw` paints straight onto the
+// painter each time.
 void DrawCachedLook(QPainter& painter, const QWidget& widget, const QRect& area,
                     const QString& lookKey, const std::function<void(QPainter&)>& draw);
 
