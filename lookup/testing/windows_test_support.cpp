@@ -2,11 +2,26 @@
 #include "lookup/testing/windows_test_support.h"
 
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTest>
+#include <QWindow>
+#include <cstring>
 
 #include "lookup/testing/delivered_tables.h"
 
 namespace tarvel::windows {
+
+QImage HeldPixels(const QWidget& widget) {
+    const QWidget& top = *widget.window();
+    const QPoint origin = widget.mapTo(&top, QPoint(0, 0));
+    const QPixmap held = top.screen()->grabWindow(top.winId(), origin.x(), origin.y(),
+                                                  widget.width(), widget.height());
+    return held.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage RenderedPixels(QWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 CommuneTables DeliveredTables() {
     static const CommuneTables tables{data::LoadDeliveredTable(data::kPostalCodeTable),
@@ -77,6 +92,31 @@ QString MainWindowHarness::Caption(data::DetailLabel label) {
 
 QString MainWindowHarness::Status() {
     return window_->LblInfo->Caption();
+}
+
+// The rendering is made from the model's lines as they are now; the held pixels are what the
+// last paint left, which shows the previous search's lines when a repaint went missing.
+bool MainWindowHarness::ListShowsItsLines() {
+    QWidget& viewport = *window_->LstLaListe->viewport();
+    return HeldPixels(viewport) == RenderedPixels(viewport);
+}
+
+QString MainWindowHarness::PaintedListMismatch() {
+    QWidget& viewport = *window_->LstLaListe->viewport();
+    const QImage held = HeldPixels(viewport);
+    const QImage rendered = RenderedPixels(viewport);
+    if (held.size() != rendered.size())
+        return QStringLiteral("held %1x%2, rendered %3x%4")
+            .arg(held.width())
+            .arg(held.height())
+            .arg(rendered.width())
+            .arg(rendered.height());
+    for (int y = 0; y < held.height(); ++y) {
+        if (std::memcmp(held.constScanLine(y), rendered.constScanLine(y),
+                        static_cast<std::size_t>(held.bytesPerLine())) != 0)
+            return QStringLiteral("pixel row %1 of the list differs from its lines").arg(y);
+    }
+    return {};
 }
 
 }  // namespace tarvel::windows

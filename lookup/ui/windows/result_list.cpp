@@ -99,11 +99,14 @@ QModelIndex ResultList::indexAt(const QPoint& point) const {
     return model_.index(y / height, 0);
 }
 
-// The scroll bar learns its new range at once, so that it shows or hides with the new lines.
+// The scroll bar learns its new range at once, so that it shows or hides with the new lines,
+// and the lines in sight are painted anew: a reset that leaves the scroll bar where it was
+// would otherwise leave the previous search's lines on screen.
 void ResultList::reset() {
     QAbstractItemView::reset();
     updateGeometries();
     verticalScrollBar()->setValue(0);
+    viewport()->update();
 }
 
 // One line up or down, a page less one line, or to either end; with no current line, any
@@ -172,10 +175,11 @@ QRegion ResultList::visualRegionForSelection(const QItemSelection& selection) co
     return region.intersected(viewport()->rect());
 }
 
-// Nothing to lay out but the scroll bar: the viewport repaints only where something changed,
-// not once more after every reset.
+// Nothing to lay out but the scroll bar; what the lines show may have changed with the layout
+// (a new font, a reset model), so the viewport repaints as after any item view's layout.
 void ResultList::doItemsLayout() {
     updateGeometries();
+    viewport()->update();
 }
 
 void ResultList::updateGeometries() {

@@ -41,6 +41,11 @@ struct TestProgram {
                     {}};
 };
 
+// The pixels of a widget as the window system holds them for its window (the X server's under
+// xcb, the backing store's offscreen), not a fresh rendering; and its fresh rendering.
+QImage HeldPixels(const QWidget& widget);
+QImage RenderedPixels(QWidget& widget);
+
 // The delivered tables, loaded once per test run and copied for each test.
 CommuneTables DeliveredTables();
 
@@ -63,6 +68,10 @@ class MainWindowHarness {
     std::vector<QString> Lines();
     QString Caption(data::DetailLabel label);
     QString Status();
+    // Whether the list's pixels, as the window system holds them, are those of the lines the
+    // model holds now; the first line of each that differs, for a failure's message.
+    bool ListShowsItsLines();
+    QString PaintedListMismatch();
 
   private:
     TestProgram test_;
