@@ -26,18 +26,21 @@ class DownloadControlTest : public netpull::testing::SocketTest {
         control.reset();
         if (server.accepted) server.accepted->CloseSocket();
         server.listener->CloseSocket();
-        PumpFor(20);
-        std::filesystem::remove(path);
         SocketTest::TearDown();
+        std::filesystem::remove(path);
     }
     void Start() {
         std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/file";
         control->Download(url, path);
         ASSERT_TRUE(PumpUntil([&] { return request.ends_with("\r\n\r\n"); }));
     }
+    // Sends one arrival and waits until the control's transfer has read it.
     void Send(const std::string& bytes) {
-        server.accepted->SendData(Variant(bytes));
-        PumpFor(40);
+        const HTTPtransfer* reader = control ? control->Transfer() : nullptr;
+        netpull::testing::SendAndWaitUntilRead(server.accepted, bytes, [&]() -> std::int64_t {
+            return reader && control && control->Transfer() == reader ? reader->ReceivedBytes()
+                                                                      : -1;
+        });
     }
     const std::string& Shown(Element element) const { return control->Model()[element].text; }
 

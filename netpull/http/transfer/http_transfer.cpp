@@ -196,6 +196,7 @@ void HTTPtransfer::ResetTransfer() {
     response_ = {};
     chunked_ = {};
     totalBytes_ = 0;
+    receivedBytes_ = 0;
     connected_ = false;
     tls_.reset();
     pendingRequest_.clear();
@@ -258,6 +259,7 @@ void HTTPtransfer::Socket_OnDataArrival() {
     Socket->GetData(chunk);
     const std::string* bytes = chunk.Get<std::string>();
     if (bytes == nullptr) return;
+    receivedBytes_ += static_cast<std::int64_t>(bytes->size());
     if (!tls_) return PlainArrival(*bytes);
     // The buffers' memory serves every arrival; the decrypted bytes are this call's own while
     // handlers run, in case one pumps messages and another arrival comes meanwhile.

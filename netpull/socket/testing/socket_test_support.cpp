@@ -39,6 +39,18 @@ void PumpFor(int milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
 }
 
+void SendAndWaitUntilRead(std::shared_ptr<CSocket> side, const std::string& bytes,
+                          const std::function<std::int64_t()>& readSoFar) {
+    const std::int64_t before = readSoFar();
+    const std::int64_t wanted = before + static_cast<std::int64_t>(bytes.size());
+    side->SendData(Variant(bytes));
+    EXPECT_TRUE(PumpUntil([&] {
+        const std::int64_t read = readSoFar();
+        return read < before || read >= wanted || side->State() != StateConnected;
+    })) << "the reader never read "
+        << bytes.size() << " bytes";
+}
+
 std::int32_t BoundPort(SOCKET handle) {
     sockaddr_in record{};
     int length = sizeof record;

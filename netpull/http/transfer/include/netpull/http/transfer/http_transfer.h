@@ -55,6 +55,8 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     std::int64_t BytesPerSecond() const { return bytesPerSecond_; }
     std::int64_t TotalBytes() const { return totalBytes_; }
     std::int64_t DownloadedBytes() const { return downloadedBytes_; }
+    // Every byte read from the current connection, header and TLS records included.
+    std::int64_t ReceivedBytes() const { return receivedBytes_; }
 
     // Starts the download; URL comes back with "\" turned into "/" and lower-cased. A URL of
     // another scheme than http:// or https://, or a failure to start the connection, is raised
@@ -94,6 +96,7 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     ChunkedDecoder chunked_;
     std::int64_t totalBytes_ = 0;
     std::int64_t downloadedBytes_ = 0;
+    std::int64_t receivedBytes_ = 0;
     OutputFile output_;
     std::uint32_t windowStart_ = 0;
     std::int64_t windowBytes_ = 0;

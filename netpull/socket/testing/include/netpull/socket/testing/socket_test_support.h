@@ -16,11 +16,23 @@
 
 namespace netpull::testing {
 
+// The bound of a wait for something that must happen: long enough that only a fault, never a
+// busy machine, reaches it.
+constexpr int kGenerousMs = 20000;
+
 // Pumps the loop until the condition holds or the time runs out; true when it held.
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = kGenerousMs);
 
 // Pumps for a while, for checks that something does not happen.
 void PumpFor(int milliseconds);
+
+// Sends bytes from the server side of a connection and pumps until the reader has read them
+// all, so that they arrive alone: `readSoFar` gives the reader's count of bytes read, or -1
+// once the reader is gone or replaced; a closed connection also ends the wait (a reader that
+// restarts closes its connection, and the server may accept the next one meanwhile: the side
+// is held here).
+void SendAndWaitUntilRead(std::shared_ptr<CSocket> side, const std::string& bytes,
+                          const std::function<std::int64_t()>& readSoFar);
 
 // True in a Windows program run by Wine, for the few cases where Wine is not Windows.
 bool RunningUnderWine();
@@ -69,9 +81,15 @@ class SocketTest : public ::testing::Test {
   protected:
     // Names outside the hosts file are asked of a loopback port where nothing answers.
     void SetUp() override { KeepNameQueriesOnLoopback(); }
+    // Closes finish in the loop, later on a busy machine: the check waits for them, bounded.
     void TearDown() override {
-        loop::PumpOnce();
         const MSocketSupport::ServiceState& state = MSocketSupport::State();
+        PumpUntil(
+            [&] {
+                return !state.SocketRegistry && !state.ResolveRegistry &&
+                       state.SocketWindow == nullptr;
+            },
+            kGenerousMs);
         EXPECT_FALSE(state.SocketRegistry.has_value()) << "a socket is still registered";
         EXPECT_FALSE(state.ResolveRegistry.has_value()) << "a resolution is still registered";
         EXPECT_EQ(state.SocketWindow, nullptr) << "the hidden window is still there";
