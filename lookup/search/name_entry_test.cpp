@@ -1,5 +1,5 @@
-// The rule for typed commune names: upper case, accepted characters only, each rejected
-// character reported once.
+// The rule for typed commune names: upper case, what a name holds written as La Poste writes
+// it, each character no name holds reported once.
 #include "lookup/search/name_entry.h"
 
 #include <gmock/gmock.h>
@@ -20,21 +20,39 @@ TEST(NameEntry, UpperCasesAndKeepsAcceptedCharacters) {
 }
 
 TEST(NameEntry, ReportsEachRejectedCharacterOnceInOrder) {
-    const NameEntryCheck hyphen = CheckTypedName("st-jean");
-    EXPECT_EQ(hyphen.cleaned, "STJEAN");
-    EXPECT_THAT(hyphen.rejected, ElementsAre("-"));
+    const NameEntryCheck marks = CheckTypedName("st?jean@?#");
+    EXPECT_EQ(marks.cleaned, "STJEAN");
+    EXPECT_THAT(marks.rejected, ElementsAre("?", "@", "#"));
+}
 
-    const NameEntryCheck accents = CheckTypedName("é é");
-    EXPECT_EQ(accents.cleaned, " ");
-    EXPECT_THAT(accents.rejected, ElementsAre("É"));
-
-    const NameEntryCheck mixed = CheckTypedName("l'haÿ-les-roses'œ");
-    EXPECT_EQ(mixed.cleaned, "LHALESROSES");
-    EXPECT_THAT(mixed.rejected, ElementsAre("'", "Ÿ", "-", "Œ"));
+// As users type French names, and as La Poste writes them in its keys.
+TEST(NameEntry, FoldsAccentsLigaturesApostrophesAndHyphens) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Évry", "EVRY"},
+        {"saint-étienne", "SAINT ETIENNE"},
+        {"st-jean", "ST JEAN"},
+        {"l'hay", "L HAY"},
+        {"l’haÿ-les-roses", "L HAY LES ROSES"},
+        {"Œuilly", "OEUILLY"},
+        {"cæsar", "CAESAR"},
+        {"é é", "E E"},
+        {"  çà et là", "CA ET LA"},
+        {"ÀÂÄÇÈÉÊËÎÏÔÖÙÛÜŸ", "AAACEEEEIIOOUUUY"},
+        {"ãåñøłž", "AANOLZ"},
+    };
+    for (const auto& [typed, folded] : cases) {
+        const NameEntryCheck check = CheckTypedName(typed);
+        EXPECT_EQ(check.cleaned, folded) << typed;
+        EXPECT_THAT(check.rejected, IsEmpty()) << typed;
+    }
+    // Folding and rejection side by side; Ð, Þ and × are no letters of a name.
+    const NameEntryCheck mixed = CheckTypedName("l'haÿ?ÐÞ×-œ");
+    EXPECT_EQ(mixed.cleaned, "L HAY OE");
+    EXPECT_THAT(mixed.rejected, ElementsAre("?", "Ð", "Þ", "×"));
 }
 
 TEST(NameEntry, CleansTheWholeTextWhateverItsLength) {
-    const std::string typed = std::string(150, 'a') + "-b";
+    const std::string typed = std::string(150, 'a') + "?b";
     EXPECT_EQ(CheckTypedName(typed).cleaned, std::string(150, 'A') + "B");
 }
 

@@ -77,14 +77,53 @@ TEST_F(Searches, NameListsPostalCodeAndKey) {
     EXPECT_EQ(aast.status, "Une commune trouvée.");
     EXPECT_EQ((*aast.firstMatch)[DetailLabel::CommuneMin], "Aast");
 
-    const SearchResult saint = SearchByName(*names_, "SAINT");
-    EXPECT_EQ(saint.lines.size(), 7u);
-    EXPECT_EQ(saint.lines[0], "17100 SAINTES");
-
     const SearchResult st = SearchByName(*names_, "ST");
     EXPECT_EQ(st.lines[0], "64800 ST ABIT");
     EXPECT_EQ(st.status, std::to_string(st.lines.size()) + " communes trouvées.");
     EXPECT_GT(st.lines.size(), 3900u);
+}
+
+// The lines whose key begins with a prefix, in table order: what a search lists for it.
+std::vector<std::string> KeysBeginning(const CommuneTable& table, std::string_view prefix) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < table.Count(); ++i) {
+        if (!table.Key(i).starts_with(prefix)) continue;
+        lines.push_back(std::string(data::PostalCodeOfNameRecord(table.Record(i))) + " " +
+                        std::string(table.Key(i)));
+    }
+    return lines;
+}
+
+std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> groups) {
+    std::vector<std::string> all;
+    for (const auto& group : groups) all.insert(all.end(), group.begin(), group.end());
+    return all;
+}
+
+// La Poste writes ST and STE: whole words SAINT and SAINTE find them, and a last word on its
+// way to either lists its own matches first, then the ST and STE names.
+TEST_F(Searches, SaintAndSainteFindLaPostesStAndSte) {
+    const SearchResult luz = SearchByName(*names_, "SAINT JEAN DE LUZ");
+    EXPECT_THAT(Lines(luz), ElementsAre("64500 ST JEAN DE LUZ"));
+    EXPECT_EQ(Lines(SearchByName(*names_, "SAINTE MERE E")), KeysBeginning(*names_, "STE MERE E"));
+    EXPECT_EQ(Lines(SearchByName(*names_, "SAINT ")), KeysBeginning(*names_, "ST "));
+
+    const auto st = KeysBeginning(*names_, "ST ");
+    const auto ste = KeysBeginning(*names_, "STE ");
+    EXPECT_EQ(Lines(SearchByName(*names_, "SAIN")),
+              Joined({KeysBeginning(*names_, "SAIN"), st, ste}));
+    const SearchResult saint = SearchByName(*names_, "SAINT");
+    EXPECT_EQ(Lines(saint), Joined({KeysBeginning(*names_, "SAINT"), st, ste}));
+    EXPECT_EQ(saint.lines[0], "17100 SAINTES");
+    EXPECT_EQ(saint.status, std::to_string(saint.lines.size()) + " communes trouvées.");
+    EXPECT_EQ(Lines(SearchByName(*names_, "SAINTE")),
+              Joined({KeysBeginning(*names_, "SAINTE"), ste}));
+    // Shorter starts, and words that only contain SAINT, search as they are.
+    EXPECT_EQ(Lines(SearchByName(*names_, "SA")), KeysBeginning(*names_, "SA"));
+    EXPECT_EQ(Lines(SearchByName(*names_, "SAINTES")), KeysBeginning(*names_, "SAINTES"));
+    EXPECT_EQ(Lines(SearchByName(*names_, "LA SAIN")),
+              Joined({KeysBeginning(*names_, "LA SAIN"), KeysBeginning(*names_, "LA ST "),
+                      KeysBeginning(*names_, "LA STE ")}));
 }
 
 TEST_F(Searches, NameKeepsEveryPostalCodeOfADistrict) {

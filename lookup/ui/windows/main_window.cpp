@@ -29,6 +29,8 @@ constexpr int kHeight = 6060;
 constexpr int kFrameWidth = 120;
 constexpr int kFrameHeight = 465;
 
+constexpr int kLongestTypedName = 100;
+
 const QColor kLightGrey(224, 224, 224);
 const QColor kWhite(255, 255, 255);
 
@@ -112,6 +114,9 @@ void MainWindow::BuildSearchArea() {
     TxtCherche->setObjectName(QStringLiteral("TxtCherche"));
     TxtCherche->setAlignment(Qt::AlignCenter);
     TxtCherche->setFont(BoldFont(12));
+    // The longest names have 45 characters: a longer text finds nothing, and a paste of a
+    // whole document would cost every keystroke the time of its length.
+    TxtCherche->setMaxLength(kLongestTypedName);
     PlaceInTwips(*TxtCherche, 1380, 480, 3735, 510);
     Txt2Foc = new toolkit::TextBox(this);
     MakePlaceholder(*Txt2Foc, QStringLiteral("Ex: ST JEAN LE BLANC"));
@@ -268,8 +273,9 @@ void MainWindow::TxtCP_Change() {
 
 // Cleans the typed name: upper case first (the change this makes runs the handler again,
 // nested, and that run finishes the work), then the first rejected character is reported and
-// removed from the box, whose change runs the handler again for the next one; the clean text
-// goes to the mirror box, whose change runs the search. After the first few, the rejected
+// removed from the box, whose change runs the handler again for the next one; the text as a
+// name key writes it (accents, apostrophes and hyphens folded) goes to the mirror box, whose
+// change runs the search. After the first few, the rejected
 // characters left are removed together and reported in one message.
 void MainWindow::TxtCherche_Change() {
     if (nameChangeDepth_ == 0) rejectedReported_ = 0;
@@ -288,7 +294,7 @@ void MainWindow::TxtCherche_Change() {
     TxtCherche->setFocus();
     const search::NameEntryCheck check = search::CheckTypedName(upper);
     if (check.rejected.empty()) {
-        TxtMiroir->setText(TxtCherche->text());
+        TxtMiroir->setText(Q(check.cleaned));
         return;
     }
     if (rejectedReported_ < search::kRejectedReportedOneByOne) {

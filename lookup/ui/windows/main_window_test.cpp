@@ -142,9 +142,15 @@ TEST_F(MainWindowTest, NameSearchCleansAndSearches) {
     EXPECT_EQ(ui.Lines().front(), "64800 ST ABIT");
     EXPECT_EQ(ui.Status(), QString::number(ui.Lines().size()) + " communes trouvées.");
 
-    ui.window().TxtCherche->setText("saint");
-    EXPECT_EQ(ui.Lines().size(), 7u);
-    EXPECT_EQ(ui.Lines().front(), "17100 SAINTES");
+    ui.window().TxtCherche->setText("saint-étienne");
+    EXPECT_EQ(ui.window().TxtMiroir->text(), "SAINT ETIENNE");
+    EXPECT_EQ(ui.Lines().front(), "42000 ST ETIENNE");
+    EXPECT_EQ(ui.Status(), QString::number(ui.Lines().size()) + " communes trouvées.");
+
+    ui.window().TxtCherche->setText("Évry");
+    EXPECT_EQ(ui.window().TxtCherche->text(), "ÉVRY") << "the box keeps what was typed";
+    EXPECT_EQ(ui.window().TxtMiroir->text(), "EVRY");
+    EXPECT_EQ(ui.Lines().front(), "89140 EVRY");
 
     ui.window().TxtCherche->setText("st jean le blanc");
     EXPECT_THAT(ui.Lines(), ElementsAre("45650 ST JEAN LE BLANC"));
@@ -161,9 +167,9 @@ TEST_F(MainWindowTest, NameSearchCleansAndSearches) {
 
 TEST_F(MainWindowTest, RejectedCharactersAreReportedOnceAndRemoved) {
     ui.ClickNamePlaceholder();
-    ui.TypeName("é");
+    ui.TypeName("?");
     ASSERT_EQ(ui.services().messages.size(), 1u);
-    EXPECT_EQ(ui.services().messages[0].text, "Le caractere '' É '' n'est pas valide.");
+    EXPECT_EQ(ui.services().messages[0].text, "Le caractere '' ? '' n'est pas valide.");
     EXPECT_EQ(ui.services().messages[0].title, "");
     EXPECT_EQ(ui.services().messages[0].icon, platform::MessageIcon::None);
     EXPECT_EQ(ui.window().TxtCherche->text(), "");
@@ -172,9 +178,9 @@ TEST_F(MainWindowTest, RejectedCharactersAreReportedOnceAndRemoved) {
     EXPECT_EQ(ui.Status(), "Entrez un nom de commune.");
 
     ui.services().messages.clear();
-    ui.window().TxtCherche->setText("st-jean");  // a paste
+    ui.window().TxtCherche->setText("st#jean");  // a paste
     ASSERT_EQ(ui.services().messages.size(), 1u);
-    EXPECT_EQ(ui.services().messages[0].text, "Le caractere '' - '' n'est pas valide.");
+    EXPECT_EQ(ui.services().messages[0].text, "Le caractere '' # '' n'est pas valide.");
     EXPECT_EQ(ui.window().TxtCherche->text(), "STJEAN");
     EXPECT_EQ(ui.window().TxtCherche->cursorPosition(), 6);
     EXPECT_EQ(ui.Status(), "Aucun nom de commune n'a été trouvé.");
@@ -187,27 +193,37 @@ TEST_F(MainWindowTest, EachRejectedCharacterIsReportedAfterThePreviousOneIsRemov
     ui.services().whileShown = [&](const auto&) {
         boxWhenShown.push_back(ui.window().TxtCherche->text());
     };
-    ui.window().TxtCherche->setText("a-b_c.d_-");
+    ui.window().TxtCherche->setText("a?b_c.d_?");
     std::vector<std::string> texts;
     for (const auto& message : ui.services().messages) texts.push_back(message.text);
-    EXPECT_THAT(texts, ElementsAre("Le caractere '' - '' n'est pas valide.",
+    EXPECT_THAT(texts, ElementsAre("Le caractere '' ? '' n'est pas valide.",
                                    "Le caractere '' _ '' n'est pas valide.",
                                    "Le caractere '' . '' n'est pas valide."));
-    EXPECT_THAT(boxWhenShown, ElementsAre("A-B_C.D_-", "AB_C.D_", "ABC.D"));
+    EXPECT_THAT(boxWhenShown, ElementsAre("A?B_C.D_?", "AB_C.D_", "ABC.D"));
     EXPECT_EQ(ui.window().TxtCherche->text(), "ABCD");
 }
 
-// A paste with thousands of distinct rejected characters: a few messages, not thousands.
+// A paste with many distinct rejected characters: a few messages, not one each; and the box
+// keeps no more than a hundred characters of it.
 TEST_F(MainWindowTest, AHugePasteOfRejectedCharactersGivesAFewMessages) {
     ui.ClickNamePlaceholder();
     QString paste;
     for (char32_t code = 0x4E00; code < 0x4E00 + 3000; ++code)
         paste += QString::fromUcs4(&code, 1) + "ab";
     ui.window().TxtCherche->setText(paste);
+    // 100 characters: 34 distinct rejected ones and 33 times "ab".
     ASSERT_EQ(ui.services().messages.size(), search::kRejectedReportedOneByOne + 1);
     EXPECT_EQ(ui.services().messages.back().text,
-              "Les 2995 autres caractères non valides ont été retirés du nom.");
-    EXPECT_EQ(ui.window().TxtCherche->text(), QString("AB").repeated(3000));
+              "Les 29 autres caractères non valides ont été retirés du nom.");
+    EXPECT_EQ(ui.window().TxtCherche->text(), QString("AB").repeated(33));
+}
+
+TEST_F(MainWindowTest, TheNameBoxTakesAHundredCharacters) {
+    ui.ClickNamePlaceholder();
+    ui.TypeName(QString(120, QLatin1Char('a')));
+    EXPECT_EQ(ui.window().TxtCherche->text(), QString(100, QLatin1Char('A')));
+    ui.window().TxtCherche->setText(QString(1 << 20, QLatin1Char('b')));
+    EXPECT_EQ(ui.window().TxtCherche->text(), QString(100, QLatin1Char('B')));
 }
 
 // The longest names and régions: every value label shows its whole text, or its beginning
