@@ -9,10 +9,12 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "held_keys.h"
 #include "qt_resources.h"
 
 namespace tarvel::platform {
@@ -36,7 +38,7 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
 
 }  // namespace
 
-QtServices::QtServices() = default;
+QtServices::QtServices() : heldKeys_(std::make_unique<HeldKeys>()) {}
 QtServices::~QtServices() = default;
 
 void QtServices::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) {
@@ -51,7 +53,12 @@ void QtServices::ShowMessage(const std::string& text, const std::string& title, 
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
                       grid->rowCount(), 0, 1, grid->columnCount());
+    // The user may be typing on: the keys wait for the box to close, then go where they were
+    // going.
+    const QPointer<QWidget> typingInto = QApplication::focusWidget();
+    heldKeys_->Begin();
     box.exec();
+    heldKeys_->End(typingInto);
 }
 
 bool QtServices::SetClipboardText(const std::string& text) {

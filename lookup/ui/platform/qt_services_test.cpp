@@ -6,9 +6,11 @@
 #include <stdlib.h>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 namespace tarvel::platform {
@@ -67,6 +69,36 @@ TEST(QtMessages, TheBoxIsAsWideAsItsTitle) {
     bold.setBold(true);
     EXPECT_GE(width,
               QFontMetrics(bold).horizontalAdvance(QStringLiteral("Browser Not Found")) + 100);
+}
+
+// Typing on after a report: the box takes neither the letters nor the space (a button's
+// click key), only Enter; the letters reach the box being typed into afterwards, in order.
+TEST(QtMessages, KeysTypedWhileABoxIsShownReachTheBoxTypedIntoAfterIt) {
+    QtServices services;
+    QLineEdit typedInto;
+    typedInto.show();
+    QApplication::setActiveWindow(&typedInto);
+    typedInto.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return typedInto.hasFocus(); }, 5000));
+    QStringList openWhileTyping;
+    QTimer typist;
+    typist.setSingleShot(true);
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        QWidget* focus = box->focusWidget() != nullptr ? box->focusWidget() : box;
+        for (const QString& word : {QStringLiteral("isle"), QStringLiteral(" adam")}) {
+            QTest::keyClicks(focus, word);
+            openWhileTyping << (QApplication::activeModalWidget() == box ? word : QString());
+        }
+        QTest::keyClick(focus, Qt::Key_Return);
+    });
+    typist.start(0);
+    services.ShowMessage("Le caractere '' ? '' n'est pas valide.", "", MessageIcon::None);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(openWhileTyping, QStringList({"isle", " adam"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return typedInto.text() == "isle adam"; }, 5000))
+        << typedInto.text().toStdString();
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 
 namespace tarvel::platform {
 
+class HeldKeys;
+
 class QtServices : public Services {
   public:
     QtServices();
@@ -26,6 +28,7 @@ class QtServices : public Services {
 
   private:
     std::unique_ptr<QLockFile> instanceLock_;
+    std::unique_ptr<HeldKeys> heldKeys_;  // typed while a message box is shown
 };
 
 }  // namespace tarvel::platform
