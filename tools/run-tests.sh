@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything twice, once with warnings as errors and once with AddressSanitizer and
 # UndefinedBehaviorSanitizer, runs every test of both builds (the module boundaries among them),
-# builds Netpull for Windows and runs its tests under Wine, and tries the Debian packages of the
-# plain build and the ZIP of the Windows builds.
+# builds Netpull for Windows and runs its tests under Wine, runs each fuzz target for a short
+# while, and tries the Debian packages of the plain build and the ZIP of the Windows builds.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/install-deps.sh"
@@ -32,6 +32,8 @@ ctest --test-dir "$top/build" -j "$jobs" --output-on-failure || status=1
 echo "== Tests of the Windows build under Wine"
 ctest --test-dir "$top/build-win64" -j "$jobs" --output-on-failure || status=1
 "$top/build-win64/wine-run.sh" --stop
+echo "== Fuzz targets, ${FUZZ_SECONDS:-20} s each from their seeds"
+"$top/tools/fuzz.sh" "${FUZZ_SECONDS:-20}" || status=1
 echo "== Debian packages, unpacked and tried"
 "$top/tools/packaging/check_packages.sh" "$top/build" || status=1
 echo "== The ZIP of Netpull for Windows"
