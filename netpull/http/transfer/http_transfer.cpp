@@ -330,11 +330,19 @@ bool HTTPtransfer::StartBody(const ResponseHeader& header) {
         Fail(header.status, "server error");
         return false;
     }
-    if (!header.chunked && !header.contentLengthValid) {
+    if (!header.fieldLinesValid) {
+        Fail(kBadStatusLine, "malformed header line");
+        return false;
+    }
+    if (header.UnsupportedCodings()) {
+        Fail(kBadChunkedBody, "unsupported transfer coding: " + header.transferCodings);
+        return false;
+    }
+    if (!header.Chunked() && !header.contentLengthValid) {
         Fail(kBadContentLength, "malformed content length");
         return false;
     }
-    totalBytes_ = header.chunked ? 0 : header.contentLength.value_or(0);
+    totalBytes_ = header.Chunked() ? 0 : header.contentLength.value_or(0);
     if (const std::string reason = output_.Create(savePath_); !reason.empty()) {
         Fail(kFileError, "cannot create " + savePath_ + ": " + reason);
         return false;
@@ -344,7 +352,7 @@ bool HTTPtransfer::StartBody(const ResponseHeader& header) {
 
 void HTTPtransfer::BodyArrival(std::string_view bytes, bool countSpeed) {
     std::string decoded;
-    if (response_.chunked) {
+    if (response_.Chunked()) {
         if (chunked_.Feed(bytes, decoded) == ChunkedDecoder::State::Bad)
             return Fail(kBadChunkedBody, "malformed chunked body");
         bytes = decoded;
@@ -371,7 +379,7 @@ void HTTPtransfer::BodyArrival(std::string_view bytes, bool countSpeed) {
 // there, whether or not the server closes the connection.
 bool HTTPtransfer::BodyComplete() const {
     if (!headerComplete_ || !output_.IsOpen()) return false;
-    if (response_.chunked) return chunked_.CurrentState() == ChunkedDecoder::State::Done;
+    if (response_.Chunked()) return chunked_.CurrentState() == ChunkedDecoder::State::Done;
     return response_.contentLength && downloadedBytes_ >= totalBytes_;
 }
 
@@ -400,7 +408,7 @@ void HTTPtransfer::Socket_OnClose() {
         return Fail(kTlsHandshakeFailed, "TLS handshake failed: the server closed the connection");
     // A body without a length ends with the connection (over TLS, with the server's
     // close_notify, without which it may be cut short); any other ends before it.
-    const bool complete = headerComplete_ && output_.IsOpen() && !response_.chunked &&
+    const bool complete = headerComplete_ && output_.IsOpen() && !response_.Chunked() &&
                           !response_.contentLength && (!tls_ || tls_->PeerClosed());
     if (!complete) return Fail(kConnectionLost, "connection lost");
     if (const std::string reason = output_.Keep(); !reason.empty())

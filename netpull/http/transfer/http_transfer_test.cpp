@@ -412,6 +412,46 @@ TEST_F(TransferTest, InterimResponsesArePassedOver) {
     EXPECT_EQ(FileBytes(), "body");
 }
 
+// Responses that a reader would save wrongly: each ends in its Error, nothing written.
+TEST_F(TransferTest, FoldedLinesAndUnknownCodingsAreRefused) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"X-A: b\r\n Content-Length: 3\r\n\r\n" + std::string(5000, 'b'),
+         "Error 3 malformed header line"},
+        {"Transfer-Encoding:\r\n chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+         "Error 3 malformed header line"},
+        {"Transfer-Encoding: gzip, chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+         "Error 4 unsupported transfer coding: gzip, chunked"},
+        {"Transfer-Encoding: xchunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+         "Error 4 unsupported transfer coding: xchunked"},
+        {"Transfer-Encoding: chunked\r\nTransfer-Encoding: gzip\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+         "Error 4 unsupported transfer coding: chunked, gzip"},
+    };
+    std::ofstream(path) << "old";
+    for (const auto& [fields, expected] : cases) {
+        log.clear();
+        request.clear();
+        Start();
+        Send("HTTP/1.1 200 OK\r\n" + fields);
+        ASSERT_TRUE(PumpUntil([&] { return Ended(); })) << fields;
+        EXPECT_EQ(log.back(), expected) << fields;
+        EXPECT_EQ(FileBytes(), "old");
+        EXPECT_THAT(FolderEntries(), ElementsAre("download.bin"));
+        server.accepted->CloseSocket();
+        server.accepted.reset();
+    }
+}
+
+// Both framings: Transfer-Encoding decides, Content-Length is passed over.
+TEST_F(TransferTest, ChunkedWinsOverContentLength) {
+    Start();
+    Send(
+        "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nTransfer-Encoding: chunked\r\n\r\n"
+        "3\r\nabc\r\n0\r\n\r\n");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(); }));
+    EXPECT_EQ(log.back(), "Downloaded");
+    EXPECT_EQ(FileBytes(), "abc");
+}
+
 TEST_F(TransferTest, AnHttp09BodyIsRefusedBeforeItsEnd) {
     std::ofstream(path) << "old";
     Start();

@@ -57,7 +57,24 @@ void ReadStatusLine(std::string_view line, ResponseHeader& header) {
         header.status = (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
 }
 
+// Adds the codings of one Transfer-Encoding line to those before it; empty list elements, as
+// in "chunked,,", count for nothing.
+void AddCodings(std::string_view value, std::string& codings) {
+    while (!value.empty()) {
+        const auto comma = value.find(',');
+        const std::string coding = Lower(Trim(value.substr(0, comma)));
+        value = comma == std::string_view::npos ? std::string_view{} : value.substr(comma + 1);
+        if (coding.empty()) continue;
+        if (!codings.empty()) codings += ", ";
+        codings += coding;
+    }
+}
+
 void ReadField(std::string_view line, ResponseHeader& header) {
+    if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+        header.fieldLinesValid = false;
+        return;
+    }
     const auto colon = line.find(':');
     if (colon == std::string_view::npos) return;
     const std::string name = Lower(Trim(line.substr(0, colon)));
@@ -68,8 +85,7 @@ void ReadField(std::string_view line, ResponseHeader& header) {
             header.contentLengthValid = false;
         header.contentLength = length;
     } else if (name == "transfer-encoding") {
-        const std::string codings = Lower(value);
-        header.chunked = codings.size() >= 7 && codings.ends_with("chunked");
+        AddCodings(value, header.transferCodings);
     }
 }
 
@@ -82,7 +98,9 @@ HeaderGatherer::State HeaderGatherer::Add(std::string_view arrival) {
     text_.append(arrival);
     const auto end = text_.find(kHeaderEnd, from);
     if (end == std::string::npos) {
-        if (text_.size() > kMaxHeaderBytes) state_ = State::TooLarge;
+        // Past the limit only when not even the start of the blank line can be in what is here:
+        // the limit must not depend on where the arrivals are cut.
+        if (text_.size() > kMaxHeaderBytes + kHeaderEnd.size() - 1) state_ = State::TooLarge;
         return state_;
     }
     body_ = text_.substr(end + kHeaderEnd.size());

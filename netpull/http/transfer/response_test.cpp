@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "netpull/http/transfer/chunked_decoder.h"
 #include "netpull/http/transfer/response_header.h"
 
@@ -26,6 +28,22 @@ TEST(HeaderGatherer, FindsTheEndWhateverTheArrivals) {
     EXPECT_EQ(split.TakeBody(), "rest");
 }
 
+// The limit is the header's, blank line aside, however the arrivals cut it.
+TEST(HeaderGatherer, TheLimitDoesNotDependOnTheArrivals) {
+    for (std::size_t size = kMaxHeaderBytes - 2; size <= kMaxHeaderBytes + 1; ++size) {
+        const std::string head = "HTTP/1.1 200 OK\r\nX: ";
+        const std::string whole = head + std::string(size - head.size(), 'x') + "\r\n\r\n";
+        const State expected = size <= kMaxHeaderBytes ? State::Complete : State::TooLarge;
+        for (std::size_t cut = whole.size() - 4; cut <= whole.size(); ++cut) {
+            HeaderGatherer gatherer;
+            State state = gatherer.Add(whole.substr(0, cut));
+            if (cut < whole.size() && state == State::Gathering)
+                state = gatherer.Add(whole.substr(cut));
+            EXPECT_EQ(state, expected) << size << " bytes cut at " << cut;
+        }
+    }
+}
+
 TEST(HeaderGatherer, StopsAnEndlessHeader) {
     HeaderGatherer endless;
     State state = State::Gathering;
@@ -46,9 +64,39 @@ TEST(ResponseHeader, StatusLengthAndEncoding) {
         EXPECT_EQ(ParseResponseHeader(std::string("HTTP/1.1 200 OK\r\n") + field).contentLength,
                   5000)
             << field;
-    EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked").chunked);
-    EXPECT_FALSE(ParseResponseHeader("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip").chunked);
+    EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked").Chunked());
+    EXPECT_FALSE(ParseResponseHeader("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip").Chunked());
     EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 200").statusLineValid);
+}
+
+// A field line that begins with a space or a tab continues the one before: refused.
+TEST(ResponseHeader, AFoldedLineMakesTheFieldsInvalid) {
+    for (const char* folded :
+         {"X-A: b\r\n Content-Length: 3", "Transfer-Encoding:\r\n chunked", "X-A: b\r\n\tmore"}) {
+        EXPECT_FALSE(
+            ParseResponseHeader(std::string("HTTP/1.1 200 OK\r\n") + folded).fieldLinesValid)
+            << folded;
+    }
+    EXPECT_TRUE(ParseResponseHeader("HTTP/1.1 200 OK\r\nX-A: b c\r\nY:  d").fieldLinesValid);
+}
+
+// Transfer-Encoding is a list, and each line adds to it: only "chunked" alone is decoded.
+TEST(ResponseHeader, TransferCodingsAreAList) {
+    const auto codings = [](std::string fields) {
+        const ResponseHeader h = ParseResponseHeader("HTTP/1.1 200 OK\r\n" + fields);
+        return std::make_tuple(h.transferCodings, h.Chunked(), h.UnsupportedCodings());
+    };
+    using std::make_tuple;
+    EXPECT_EQ(codings("Transfer-Encoding: CHUNKED"), make_tuple("chunked", true, false));
+    EXPECT_EQ(codings("Transfer-Encoding: chunked ,"), make_tuple("chunked", true, false));
+    EXPECT_EQ(codings("Transfer-Encoding: gzip, chunked"),
+              make_tuple("gzip, chunked", false, true));
+    EXPECT_EQ(codings("Transfer-Encoding: xchunked"), make_tuple("xchunked", false, true));
+    EXPECT_EQ(codings("Transfer-Encoding: chunked\r\nTransfer-Encoding: gzip"),
+              make_tuple("chunked, gzip", false, true));
+    EXPECT_EQ(codings("Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked"),
+              make_tuple("chunked, chunked", false, true));
+    EXPECT_EQ(codings("Content-Length: 4"), make_tuple("", false, false));
 }
 
 TEST(ResponseHeader, OnlyAnHttp1StatusLineWithThreeDigitsIsValid) {

@@ -36,7 +36,15 @@ struct ResponseHeader {
     int status = 0;
     std::optional<std::int64_t> contentLength;
     bool contentLengthValid = true;  // false for a value that is no number, or two different ones
-    bool chunked = false;            // Transfer-Encoding ends with chunked
+    // False when a field line begins with a space or a tab: a folded line, which this client
+    // refuses rather than joins to the line before.
+    bool fieldLinesValid = true;
+    // The transfer codings of every Transfer-Encoding line, in order, lower case, ", " between.
+    std::string transferCodings;
+    // The body is chunked: the codings are exactly "chunked", the only one this client decodes.
+    bool Chunked() const { return transferCodings == "chunked"; }
+    // Codings this client cannot decode, as it asks for none: anything but "chunked" alone.
+    bool UnsupportedCodings() const { return !transferCodings.empty() && !Chunked(); }
 
     // "100 Continue", "103 Early Hints": another header follows. 101 is not interim here:
     // no upgrade was asked for.
