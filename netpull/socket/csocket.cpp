@@ -230,6 +230,11 @@ void CSocket::PostSocketEvent(std::uint32_t eventCode, std::uint32_t errorCode) 
     const std::shared_ptr<CSocket> self = shared_from_this();
     WithSource("CSocket.PostSocketEvent", [&] {
         if (errorCode > 0) {
+            // A peer may reset right after its last bytes: what reached this machine before
+            // the reset is read out first, as a clean close does.
+            const SOCKET handle = SocketHandle_;
+            if (eventCode == FD_CLOSE && Protocol_ == ProtocolTcp) ReadOutBeforeFailure(handle);
+            if (SocketHandle_ != handle) return;
             State_ = StateError;
             DestroySocket();
             return RaiseError(static_cast<std::int32_t>(errorCode), "");
@@ -312,6 +317,22 @@ void CSocket::HandleClose(SOCKET handle) {
     DestroySocket();
     State_ = StateClosed;
     Raise(events.OnClose);
+}
+
+// The read that meets the failure itself ends the drain; a handler that closes or replaces
+// the socket ends it too.
+void CSocket::ReadOutBeforeFailure(SOCKET handle) {
+    while (SocketHandle_ == handle) {
+        std::int32_t read = 0;
+        try {
+            read = RecvToBuffer();
+        } catch (const SocketError&) {
+            return;
+        }
+        if (read <= 0) return;
+        AwaitingResponse_ = false;
+        Raise(events.OnDataArrival, static_cast<std::int32_t>(RecvBuffer_.size()));
+    }
 }
 
 void CSocket::PostGetHostEvent(HANDLE request, std::uint32_t address, const std::string& hostName,

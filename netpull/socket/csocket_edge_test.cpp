@@ -7,6 +7,7 @@
 #include <linux/sockios.h>
 #include <malloc.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -18,6 +19,9 @@
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
+#include <chrono>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "netpull/socket/platform/descriptor.h"
@@ -59,12 +63,36 @@ std::shared_ptr<CSocket> ConnectedClient(std::int32_t port) {
     return client;
 }
 
+// Polls a condition of plain sockets, which no pump can wait for, with a generous bound.
+bool PollUntil(const std::function<bool()>& condition) {
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(testing::kGenerousMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        ::usleep(1000);
+    }
+    return true;
+}
+
 // Waits until everything a plain peer sent has reached the other side's kernel.
 void WaitUntilDelivered(int peer) {
-    for (int unacknowledged = 1, tries = 0; unacknowledged > 0 && tries < 5000; ++tries) {
+    EXPECT_TRUE(PollUntil([peer] {
+        int unacknowledged = 0;
         ::ioctl(peer, SIOCOUTQ, &unacknowledged);
-        if (unacknowledged > 0) ::usleep(1000);
-    }
+        return unacknowledged == 0;
+    }));
+}
+
+// Ends a plain peer's side and waits until the other side's kernel has acknowledged the end.
+void CloseDelivered(int peer) {
+    ::shutdown(peer, SHUT_WR);
+    EXPECT_TRUE(PollUntil([peer] {
+        tcp_info info{};
+        socklen_t length = sizeof info;
+        ::getsockopt(peer, IPPROTO_TCP, TCP_INFO, &info, &length);
+        return info.tcpi_state == TCP_FIN_WAIT2;
+    }));
+    ::close(peer);
 }
 
 TEST_F(SocketTest, ABlockingReadOutlivesAHandlerThatDropsTheObject) {
@@ -86,8 +114,7 @@ TEST_F(SocketTest, ABlockingReadGetsTheBytesThatCameWithTheClose) {
         // The data and the close wait together, so that one pump handles both.
         ::send(peer, "last words\r\n", 12, 0);
         WaitUntilDelivered(peer);
-        ::close(peer);
-        ::usleep(20000);
+        CloseDelivered(peer);
         EXPECT_EQ(line ? client->FGetLine(true) : client->FGetData(true),
                   Variant(line ? "last words" : "last words\r\n"));
         EXPECT_TRUE(client->Eof());
@@ -133,6 +160,43 @@ TEST_F(SocketTest, AFailingAcceptIsNotRepeatedAtEveryPumpAndLeavesNoEntry) {
     EXPECT_TRUE(PumpUntil([&] { return requests > failed; }));
     client->CloseSocket();
     server.listener->CloseSocket();
+}
+
+// A peer that sends its last bytes and resets at once while this side is busy: every byte
+// that reached this machine is read before the reset is raised.
+TEST_F(SocketTest, BytesThatCameBeforeAResetAreReadBeforeTheError) {
+    PlainListener listener;
+    const auto client = ConnectedClient(listener.Port());
+    // Room for more than one read of the object's buffer, all delivered before it reads.
+    const int room = 8 << 20;
+    ::setsockopt(platform::DescriptorOf(client->SocketHandle()), SOL_SOCKET, SO_RCVBUF, &room,
+                 sizeof room);
+    const int peer = ::accept(listener.descriptor, nullptr, nullptr);
+    std::string received;
+    std::vector<int> errors;
+    client->events.OnDataArrival = [&](std::int32_t) {
+        Variant chunk;
+        client->GetData(chunk);
+        received += chunk.Text();
+    };
+    client->events.OnError = [&](std::int16_t number, std::string&, std::int32_t,
+                                 const std::string&, const std::string&, std::int32_t,
+                                 bool&) { errors.push_back(number); };
+    const std::string body(2 << 20, 'r');
+    std::size_t sent = 0;
+    for (ssize_t n = 0; sent < body.size(); sent += static_cast<std::size_t>(n)) {
+        n = ::send(peer, body.data() + sent, body.size() - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n <= 0) break;
+    }
+    WaitUntilDelivered(peer);
+    ASSERT_GT(sent, 1u << 20) << "the client's kernel took too little to tell";
+    const linger abort{1, 0};
+    ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(peer);
+    EXPECT_TRUE(PumpUntil([&] { return !errors.empty() || client->State() == StateClosed; }));
+    EXPECT_EQ(received.size(), sent);
+    EXPECT_THAT(errors, ::testing::ElementsAre(10054));
+    client->CloseSocket();
 }
 
 TEST_F(SocketTest, AListenerWithoutAHandlerClosesWhatItAccepts) {

@@ -131,6 +131,8 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     Variant TakeBufferedLine(bool wait, bool peek);
     void ConnectTo(std::uint32_t address);
     void RaiseError(std::int32_t number, const std::string& source);
+    // Reads and raises what is waiting before a failed close destroys the socket.
+    void ReadOutBeforeFailure(SOCKET handle);
     void FillLocalEnd(bool lookUpName);
 
     // Copies a handler before calling it, so a handler that replaces the events is safe.
