@@ -155,6 +155,9 @@ void HTTPtransfer::Download(std::string& URL, const std::string& SaveAs) {
     URL = RewrittenUrl(URL);
     // A URL of another scheme is refused before anything changes: a running download goes on.
     const HostAndPort target = HostOfUrl(URL);
+    // A folder cannot take the body: refused before a byte is asked for.
+    if (const std::string reason = OutputFile::CheckSavePath(SaveAs); !reason.empty())
+        throw SocketError(kFileError, "HTTP.Download", "cannot create " + SaveAs + ": " + reason);
     downloadedBytes_ = 0;
     savePath_ = SaveAs;
     secure_ = target.secure;

@@ -334,6 +334,22 @@ TEST_F(TransferTest, CancelAtEveryStageRaisesNothing) {
     }
 }
 
+// A folder as the save path fails the call, before any connection is made.
+TEST_F(TransferTest, AFolderAsSavePathFailsTheCallItself) {
+    transfer = HTTPtransfer::Create();
+    std::string url = Url();
+    try {
+        transfer->Download(url, folder);
+        FAIL() << "a folder was taken as the save path";
+    } catch (const SocketError& e) {
+        EXPECT_EQ(e.Number(), kFileError);
+        EXPECT_THAT(e.Description(), HasSubstr("cannot create " + folder + ": "));
+    }
+    PumpFor(100);
+    EXPECT_EQ(request, "") << "a connection was made";
+    EXPECT_FALSE(server.accepted);
+}
+
 TEST_F(TransferTest, EmptyHostFailsTheCallItself) {
     transfer = HTTPtransfer::Create();
     std::string url = "http:///nothing";

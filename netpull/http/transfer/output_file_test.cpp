@@ -11,6 +11,14 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace netpull::http {
 namespace {
 
@@ -109,6 +117,104 @@ TEST_F(OutputFileTest, TwoFilesForOnePathEndWithOneWholeFile) {
     EXPECT_EQ(Bytes(u8"saved.bin"), std::string(7000, '2'));
     EXPECT_THAT(Entries(), ElementsAre("saved.bin"));
 }
+
+// A folder is refused before anything is created, whether or not its path ends in a separator.
+TEST_F(OutputFileTest, AFolderIsRefusedBeforeAnythingIsCreated) {
+    fs::create_directories(folder / "inner");
+    EXPECT_THAT(OutputFile::CheckSavePath(PathOf(u8"inner")), Not(IsEmpty()));
+    EXPECT_THAT(OutputFile::CheckSavePath(PathOf(u8"inner/")), Not(IsEmpty()));
+    EXPECT_EQ(OutputFile::CheckSavePath(PathOf(u8"saved.bin")), "");
+    OutputFile file;
+    EXPECT_THAT(file.Create(PathOf(u8"inner")), Not(IsEmpty()));
+    EXPECT_THAT(Entries(), ElementsAre("inner"));
+}
+
+// What a killed process left is removed by the next download to the path; what a running
+// one writes is never touched.
+TEST_F(OutputFileTest, LeftoversOfEndedProcessesGoAndThoseOfLiveOnesStay) {
+#ifdef _WIN32
+    const unsigned long self = GetCurrentProcessId();
+#else
+    const unsigned long self = static_cast<unsigned long>(::getpid());
+#endif
+    const std::string live = ".saved.bin.netpull-" + std::to_string(self) + "-7-0";
+    const char* const others[] = {".saved.bin.netpull-99999999-0-0",  // no such process
+                                  ".other.bin.netpull-99999999-0-0",  // another save path's
+                                  ".saved.bin.netpull-x-0-0", "saved.bin.netpull-99999999-0-0"};
+    std::ofstream(folder / live) << "running";
+    for (const char* name : others) std::ofstream(folder / name) << "left";
+    OutputFile file;
+    ASSERT_EQ(file.Create(PathOf(u8"saved.bin")), "");
+    file.Discard();
+    EXPECT_THAT(Entries(), ::testing::UnorderedElementsAre(".other.bin.netpull-99999999-0-0",
+                                                           ".saved.bin.netpull-x-0-0", live,
+                                                           "saved.bin.netpull-99999999-0-0"));
+}
+
+#ifndef _WIN32
+// A symbolic link stays a link: the file it names takes the download.
+TEST_F(OutputFileTest, ALinkedSavePathReplacesTheLinksTarget) {
+    fs::create_directories(folder / "real");
+    std::ofstream(folder / "real" / "target.bin") << "old";
+    fs::create_symlink("real/target.bin", folder / "link.bin");
+    fs::create_symlink("link.bin", folder / "link-to-link.bin");
+    OutputFile file;
+    ASSERT_EQ(file.Create(PathOf(u8"link-to-link.bin")), "");
+    ASSERT_EQ(file.Write("new"), "");
+    ASSERT_EQ(file.Keep(), "");
+    EXPECT_TRUE(fs::is_symlink(folder / "link.bin"));
+    EXPECT_TRUE(fs::is_symlink(folder / "link-to-link.bin"));
+    EXPECT_EQ(Bytes(u8"real/target.bin"), "new");
+    EXPECT_EQ(fs::read_symlink(folder / "link.bin"), "real/target.bin");
+}
+
+// A device or a FIFO takes the body itself and stays what it is.
+TEST_F(OutputFileTest, ADeviceOrAFifoIsWrittenAndNeverReplaced) {
+    OutputFile null;
+    ASSERT_EQ(null.Create("/dev/null"), "");
+    ASSERT_EQ(null.Write(std::string(1 << 16, 'n')), "");
+    ASSERT_EQ(null.Keep(), "");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    const fs::path fifo = folder / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    OutputFile unread;
+    EXPECT_THAT(unread.Create(fifo.string()), Not(IsEmpty()))
+        << "no reader: refused, not waited for";
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    OutputFile piped;
+    ASSERT_EQ(piped.Create(fifo.string()), "");
+    ASSERT_EQ(piped.Write("through"), "");
+    ASSERT_EQ(piped.Keep(), "");
+    char bytes[16] = {};
+    EXPECT_EQ(::read(reader, bytes, sizeof bytes), 7);
+    ::close(reader);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_THAT(Entries(), ElementsAre("pipe"));
+}
+
+// The file replaced keeps its permission bits; a new file gets what the umask allows.
+TEST_F(OutputFileTest, AReplacedFileKeepsItsPermissions) {
+    std::ofstream(folder / "kept.bin") << "old";
+    fs::permissions(folder / "kept.bin", fs::perms::owner_read | fs::perms::owner_write |
+                                             fs::perms::group_read | fs::perms::others_exec);
+    const mode_t saved = ::umask(027);
+    for (const char8_t* name : {u8"kept.bin", u8"new.bin"}) {
+        OutputFile file;
+        ASSERT_EQ(file.Create(PathOf(name)), "");
+        ASSERT_EQ(file.Write("new"), "");
+        ASSERT_EQ(file.Keep(), "");
+    }
+    ::umask(saved);
+    struct stat kept {
+    }, created{};
+    ::stat((folder / "kept.bin").c_str(), &kept);
+    ::stat((folder / "new.bin").c_str(), &created);
+    EXPECT_EQ(kept.st_mode & 07777, 0641u);
+    EXPECT_EQ(created.st_mode & 07777, 0640u);
+    EXPECT_EQ(Bytes(u8"kept.bin"), "new");
+}
+#endif
 
 }  // namespace
 }  // namespace netpull::http

@@ -26,7 +26,38 @@ HANDLE Handle(std::intptr_t file) {
     return reinterpret_cast<HANDLE>(file);
 }
 
+bool ProcessIsGone(unsigned long processId) {
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(processId));
+    if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
+// Temporary files that an ended process left beside the save path (a killed process, a
+// power loss).
+void RemoveLeftovers(const std::string& savePath) {
+    const std::string folder = FolderOf(savePath);
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(Wide(folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = Narrow(found.cFileName);
+        const std::optional<unsigned long> owner = TemporaryOwner(savePath, name);
+        if (owner && ProcessIsGone(*owner)) DeleteFileW(Wide(folder + name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 }  // namespace
+
+std::string OutputFile::CheckSavePath(const std::string& savePath) {
+    const DWORD attributes = GetFileAttributesW(Wide(savePath).c_str());
+    if (NamesAFolder(savePath) ||
+        (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)))
+        return Reason(ERROR_DIRECTORY);
+    return {};
+}
 
 OutputFile::~OutputFile() {
     Discard();
@@ -34,7 +65,8 @@ OutputFile::~OutputFile() {
 
 std::string OutputFile::Create(const std::string& savePath) {
     Discard();
-    if (NamesAFolder(savePath)) return Reason(ERROR_DIRECTORY);
+    if (std::string reason = CheckSavePath(savePath); !reason.empty()) return reason;
+    RemoveLeftovers(savePath);
     DWORD error = ERROR_FILE_EXISTS;
     for (unsigned attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
         const std::string candidate = TemporaryName(savePath, GetCurrentProcessId(), attempt);
@@ -65,9 +97,13 @@ std::string OutputFile::Write(std::string_view bytes) {
 
 std::string OutputFile::Keep() {
     if (file_ == kNoFile) return {};
-    const bool closed = CloseHandle(Handle(file_)) != 0;
+    // The bytes reach the disk before the name changes: a power loss leaves the old file or
+    // the new one, never an empty one.
+    const bool flushed = FlushFileBuffers(Handle(file_)) != 0;
+    const DWORD flushError = GetLastError();
+    const bool closed = CloseHandle(Handle(file_)) != 0 && flushed;
     file_ = kNoFile;
-    const DWORD closeError = GetLastError();
+    const DWORD closeError = flushed ? GetLastError() : flushError;
     const std::wstring temporary = Wide(temporaryPath_);
     if (!closed ||
         !MoveFileExW(temporary.c_str(), Wide(savePath_).c_str(), MOVEFILE_REPLACE_EXISTING)) {

@@ -1,5 +1,5 @@
-// UTF-8 text as the UTF-16 that the wide-character Win32 calls take: save paths and the server
-// names TLS checks.
+// UTF-8 text as the UTF-16 that the wide-character Win32 calls take, and back: save paths, the
+// names in their folders and the server names TLS checks.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,15 @@ inline std::wstring Wide(const std::string& text) {
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
                         length);
     return wide;
+}
+
+inline std::string Narrow(const wchar_t* text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) return {};
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), length, nullptr, nullptr);
+    narrow.pop_back();  // the terminating zero
+    return narrow;
 }
 
 }  // namespace netpull::http

@@ -1,6 +1,7 @@
 // The file a download writes. The body goes to a temporary file beside the save path, which
-// takes the save path's place in one step when the download is kept; a download that fails
-// leaves whatever stood at the save path as it was. Failures carry the system's reason.
+// takes the save path's place in one step when the download is kept, with the permissions of
+// the file it replaces; a download that fails leaves whatever stood at the save path as it
+// was. Failures carry the system's reason.
 #pragma once
 
 #include <cstdint>
@@ -16,10 +17,17 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // A save path that cannot take a download (a folder), before any connection: the
+    // system's reason, or an empty text.
+    static std::string CheckSavePath(const std::string& savePath);
+
     // Each returns an empty text on success, else the system's reason.
-    std::string Create(const std::string& savePath);  // the temporary file, in the same folder
+    // The temporary file, beside the save path's final target (symbolic links followed); a
+    // save path that is no regular file is written itself. Temporary files of this save path
+    // that ended processes left behind are removed.
+    std::string Create(const std::string& savePath);
     std::string Write(std::string_view bytes);
-    std::string Keep();  // closes the file and renames it over the save path
+    std::string Keep();  // flushes the file to the disk, closes it and renames it over the target
     void Discard();      // closes and removes the temporary file
     bool IsOpen() const { return file_ != kNoFile; }
 
