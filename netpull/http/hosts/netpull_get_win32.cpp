@@ -1,6 +1,10 @@
 // netpull-get URL FILE on Windows: downloads one URL to a file with the transfer in a plain
 // message loop, printing each event as it happens; exits 0 after Downloaded, 1 after an error,
 // 2 when the arguments are wrong. Arguments are read as UTF-16 and passed on in UTF-8.
+// Ctrl+C, Ctrl+Break and the console's close end the download cleanly, as signals do on
+// Linux: the temporary file is removed, the save path left as it was, "Error 10004 cancelled
+// by signal" is the last line, and the status is 130 (Ctrl+C, Ctrl+Break) or 129 (close,
+// logoff, shutdown).
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -30,6 +34,20 @@ std::string Utf8(const wchar_t* text) {
     std::fflush(stdout);
 }
 
+// The console's handler runs on a thread of its own: it asks the message loop to end the
+// download and, for a close that ends the process when the handler returns, waits for that.
+constexpr UINT kConsoleEnded = WM_APP + 1;
+DWORD mainThread = 0;
+HANDLE downloadEnded = nullptr;
+
+BOOL WINAPI OnConsoleEnd(DWORD event) {
+    PostThreadMessageA(mainThread, kConsoleEnded, event, 0);
+    constexpr DWORD kCloseGrace = 4000;  // Windows ends the process 5 s after a close
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        WaitForSingleObject(downloadEnded, kCloseGrace);
+    return TRUE;
+}
+
 }  // namespace
 
 int main() {
@@ -43,7 +61,7 @@ int main() {
     const std::string file = Utf8(arguments[2]);
     LocalFree(arguments);
 
-    const auto transfer = netpull::http::HTTPtransfer::Create();
+    auto transfer = netpull::http::HTTPtransfer::Create();
     int status = 1;
     transfer->events.FoundServer = [] { PrintLine("FoundServer"); };
     transfer->events.Progress = [&](std::int64_t, std::int64_t) {
@@ -65,10 +83,23 @@ int main() {
         PrintLine("Error %d %s", error.Number(), error.Description().c_str());
         return 1;
     }
+    mainThread = GetCurrentThreadId();
+    downloadEnded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(OnConsoleEnd, TRUE);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (message.hwnd == nullptr && message.message == kConsoleEnded) {
+            // Dropping the transfer removes its temporary file.
+            transfer.reset();
+            PrintLine("Error 10004 cancelled by signal");
+            const bool interrupted =
+                message.wParam == CTRL_C_EVENT || message.wParam == CTRL_BREAK_EVENT;
+            status = interrupted ? 130 : 129;
+            break;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    SetEvent(downloadEnded);
     return status;
 }
