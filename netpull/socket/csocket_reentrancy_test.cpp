@@ -169,8 +169,8 @@ TEST_F(SocketTest, ResolutionResultForAGoneObjectIsDropped) {
     auto client = CSocket::Create();
     client->Connect(Variant("localhost"), Variant(1));
     client.reset();  // before the result is handled
-    testing::PumpFor(50);
-    EXPECT_FALSE(MSocketSupport::State().ResolveRegistry.has_value());
+    // The result comes when it comes, later on a busy machine: its entry goes then.
+    EXPECT_TRUE(testing::PumpUntil([] { return !MSocketSupport::State().ResolveRegistry; }));
 }
 
 TEST_F(SocketTest, OnlyTheLatestResolutionOfAnObjectCounts) {

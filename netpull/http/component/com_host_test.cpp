@@ -322,9 +322,9 @@ TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
     EXPECT_EQ(S(url), "http://127.0.0.1:" + port + "/files/a.txt");
     ASSERT_TRUE(PumpUntil([&] { return request.ends_with("\r\n\r\n"); }));
     server.accepted->SendData(Variant(std::string("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n")));
-    PumpUntil([&] { return sink.events.size() >= 1; }, 200);
+    PumpUntil([&] { return sink.events.size() >= 1; });
     server.accepted->SendData(Variant(std::string("abc")));
-    PumpUntil([&] { return sink.events.size() >= 2; }, 500);
+    PumpUntil([&] { return sink.events.size() >= 2; });
     server.accepted->CloseSocket();
     ASSERT_TRUE(PumpUntil([&] { return !sink.events.empty() && sink.events.back() == "3"; }));
     EXPECT_THAT(sink.events, ElementsAre("1", "2 3 3", "3"));
