@@ -61,8 +61,10 @@ DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
     ImgCopyTrue->setIcon(CopyIcon());
     ImgCopyTrue->setIconSize(QSize(toolkit::TwipsToPixels(180), toolkit::TwipsToPixels(210)));
     ImgCopyTrue->setAutoRaise(true);
-    ImgCopyTrue->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab and pressed with Space, as the other buttons are.
+    ImgCopyTrue->setFocusPolicy(Qt::StrongFocus);
     ImgCopyTrue->setToolTip(QStringLiteral("Copier le nom de la commune dans le presse-papier"));
+    ImgCopyTrue->setAccessibleName(ImgCopyTrue->toolTip());
     toolkit::PlaceInTwips(*ImgCopyTrue, 4740, 315, 180, 210);
     ImgCopyTrue->hide();
     connect(ImgCopyTrue, &QToolButton::clicked, this, &DetailPanel::copyNameClicked);

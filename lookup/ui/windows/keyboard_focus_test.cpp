@@ -124,12 +124,65 @@ TEST_F(KeyboardFocusTest, TabGoesThroughTheControlsInTheirOrder) {
     ui.ClickPostalPlaceholder();
     ui.TypePostal(QStringLiteral("75001"));  // the action buttons are enabled now
     std::vector<QWidget*> order;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 9; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.push_back(QApplication::focusWidget());
     }
-    EXPECT_THAT(order, ::testing::ElementsAre(w.TxtCherche, w.LstLaListe, w.CmdCopier, w.CmdExterne,
-                                              w.CmdGoogleMap, w.CmdAbout, w.CmdQ, w.Foc));
+    // The invisible Foc is no stop: after Quitter, Tab comes back to the postal-code box.
+    EXPECT_THAT(order,
+                ::testing::ElementsAre(w.TxtCherche, w.LstLaListe, w.Pic1->ImgCopyTrue, w.CmdCopier,
+                                       w.CmdExterne, w.CmdGoogleMap, w.CmdAbout, w.CmdQ, w.TxtCP));
+}
+
+// Keyboard users see what they type: Tab into a box hides its placeholder as a click does.
+TEST_F(KeyboardFocusTest, TabIntoABoxHidesItsPlaceholder) {
+    MainWindow& w = ui.window();
+    ASSERT_TRUE(w.Foc->hasFocus());
+    QTest::keyClick(w.Foc, Qt::Key_Tab);
+    ASSERT_TRUE(w.TxtCP->hasFocus());
+    EXPECT_FALSE(w.Txt1Foc->isVisible());
+    EXPECT_EQ(w.ModeRecherche(), 1);
+    QTest::keyClick(w.TxtCP, Qt::Key_Tab);
+    ASSERT_TRUE(w.TxtCherche->hasFocus());
+    EXPECT_FALSE(w.Txt2Foc->isVisible());
+    EXPECT_EQ(w.ModeRecherche(), 2);
+    ui.TypeName(QStringLiteral("aast"));
+    EXPECT_THAT(ui.Lines(), ::testing::ElementsAre("64460 AAST"));
+}
+
+TEST_F(KeyboardFocusTest, TheNameCopyIconIsReachedAndPressedFromTheKeyboard) {
+    ui.ClickNamePlaceholder();
+    ui.TypeName(QStringLiteral("aast"));
+    QTest::keyClick(ui.window().TxtCherche, Qt::Key_Tab);
+    QTest::keyClick(ui.window().LstLaListe, Qt::Key_Tab);
+    QWidget* icon = ui.window().Pic1->ImgCopyTrue;
+    ASSERT_EQ(QApplication::focusWidget(), icon);
+    QTest::keyClick(icon, Qt::Key_Space);
+    EXPECT_EQ(ui.services().clipboard, "64460 AAST");
+}
+
+// On a dark desktop palette the boxes the design makes white show their text in black.
+TEST(DarkPalette, TextOnTheWhiteBoxesIsDark) {
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Base, QColor(35, 38, 41));
+    dark.setColor(QPalette::Text, QColor(252, 252, 252));
+    dark.setColor(QPalette::Window, QColor(49, 54, 59));
+    dark.setColor(QPalette::WindowText, QColor(252, 252, 252));
+    QApplication::setPalette(dark);
+    {
+        MainWindowHarness ui{DeliveredTables()};
+        ui.ClickPostalPlaceholder();
+        ui.ClickNamePlaceholder();
+        for (toolkit::TextBox* box : {ui.window().TxtCP, ui.window().TxtCherche}) {
+            const QPalette shown = box->palette();
+            EXPECT_LT(shown.color(QPalette::Text).lightness(), 64)
+                << box->objectName().toStdString();
+            EXPECT_GT(shown.color(QPalette::Base).lightness(), 200)
+                << box->objectName().toStdString();
+        }
+    }
+    QApplication::setPalette(saved);
 }
 
 // The labels are written once the list holds the new lines, in both searches.

@@ -3,8 +3,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QScreen>
 #include <QStyle>
 #include <QWindow>
+#include <algorithm>
 
 #include "lookup/search/name_entry.h"
 #include "lookup/search/name_search.h"
@@ -41,6 +43,15 @@ std::string S(const QString& text) {
     return text.toStdString();
 }
 
+// A large scale can make the window wider or taller than the screen: its frame then stands
+// inside the area that panels leave free, from that area's left or top edge where it cannot fit,
+// so that the boxes at its left and its title bar stay in reach.
+void KeepInside(QRect& frame, const QRect& area) {
+    if (area.isEmpty()) return;
+    frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+    frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+}
+
 void MakePlaceholder(toolkit::TextBox& box, const QString& example) {
     box.setText(example);
     box.setAlignment(Qt::AlignCenter);
@@ -74,7 +85,8 @@ MainWindow::MainWindow(Program& program) : QWidget(nullptr), program_(program) {
     setTabOrder(Foc, TxtCP);
     setTabOrder(TxtCP, TxtCherche);
     setTabOrder(TxtCherche, LstLaListe);
-    setTabOrder(LstLaListe, CmdCopier);
+    setTabOrder(LstLaListe, Pic1->ImgCopyTrue);
+    setTabOrder(Pic1->ImgCopyTrue, CmdCopier);
     setTabOrder(CmdCopier, CmdExterne);
     setTabOrder(CmdExterne, CmdGoogleMap);
     setTabOrder(CmdGoogleMap, CmdAbout);
@@ -177,6 +189,8 @@ void MainWindow::BuildButtons() {
     // Foc lies beyond the right edge: it is never seen and only takes the focus.
     Foc = new QPushButton(QStringLiteral("Foc"), this);
     PlaceInTwips(*Foc, 12720, 360, 495, 255);
+    // Code gives it the focus; Tab never stops on what cannot be seen.
+    Foc->setFocusPolicy(Qt::NoFocus);
 
     connect(CmdCopier, &QToolButton::clicked, this, &MainWindow::CmdCopier_Click);
     connect(CmdExterne, &QToolButton::clicked, this, &MainWindow::CmdExterne_Click);
@@ -197,6 +211,7 @@ void MainWindow::Form_Load() {
     const QSize screen = toolkit::ScreenSizeInTwips();
     wantedFrame_ = toolkit::TwipsRect((screen.width() - kWidth) / 2,
                                       (screen.height() - kHeight) / 4, kWidth, kHeight);
+    KeepInside(wantedFrame_, QGuiApplication::primaryScreen()->availableGeometry());
     PlaceFrame();
     frameCheck_.start();
     const std::string& br = program_.strings.SautLigne;
@@ -248,7 +263,9 @@ void MainWindow::Txt2Foc_GotFocus() {
     TxtCherche->setFocus();
 }
 
+// However the focus came (a click on the placeholder, Tab, a shortcut), the placeholder goes.
 void MainWindow::TxtCP_GotFocus() {
+    Txt1Foc->hide();
     modeRecherche_ = 1;
     TxtCherche->SetBackground(kLightGrey);
     TxtCP->SetBackground(kWhite);
@@ -256,6 +273,7 @@ void MainWindow::TxtCP_GotFocus() {
 }
 
 void MainWindow::TxtCherche_GotFocus() {
+    Txt2Foc->hide();
     modeRecherche_ = 2;
     TxtCP->SetBackground(kLightGrey);
     TxtCherche->SetBackground(kWhite);

@@ -48,5 +48,31 @@ TEST(PlacementUnderAWindowManager, TheStartupWindowStandsCentredAcrossAboveTheTh
         << "a caption-less window has no frame";
 }
 
+// At a large scale the window may not fit the screen: its frame stands inside the area the
+// panels leave free as far as it can, from that area's left and top edges.
+TEST(PlacementAtAnyScale, TheMainWindowsFrameStandsInsideTheFreeArea) {
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under X with a window manager";
+    MainWindowHarness ui{DeliveredTables()};
+    MainWindow& window = ui.window();
+    ASSERT_EVENTUALLY(window.windowHandle()->frameMargins().top() > 0, 5000);
+    ASSERT_EVENTUALLY(window.Placed(), 10000);
+    const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect frame = window.frameGeometry();
+    if (frame.width() <= free.width()) {
+        EXPECT_GE(frame.left(), free.left());
+        EXPECT_LE(frame.right(), free.right());
+    } else {
+        EXPECT_EQ(frame.left(), free.left());
+    }
+    if (frame.height() <= free.height()) {
+        EXPECT_GE(frame.top(), free.top());
+        EXPECT_LE(frame.bottom(), free.bottom());
+    } else {
+        EXPECT_EQ(frame.top(), free.top());
+    }
+    EXPECT_TRUE(free.intersects(frame))
+        << Text(frame).toStdString() << " in " << Text(free).toStdString();
+}
+
 }  // namespace
 }  // namespace tarvel::windows

@@ -16,9 +16,12 @@ class TextBox : public QLineEdit {
   public:
     explicit TextBox(QWidget* parent = nullptr);
 
+    // The design's backgrounds are light: its text is black on them, whatever the desktop's
+    // palette (a dark one has near-white text).
     void SetBackground(const QColor& colour) {
         QPalette p = palette();
         p.setColor(QPalette::Base, colour);
+        p.setColor(QPalette::Text, Qt::black);
         setPalette(p);
     }
 

@@ -25,6 +25,9 @@ class MainWindow : public QWidget {
     // The search mode: 0 at start, 1 after the postal-code box took the focus, 2 after the
     // name box did.
     int ModeRecherche() const { return modeRecherche_; }
+    // The window stands where it should: the window manager's frame is known and allowed for,
+    // or the time to learn it is over.
+    bool Placed() const { return loaded_ && !frameCheck_.isActive(); }
 
     QFrame* Fra1;
     toolkit::TextBox* TxtCP;
