@@ -1,8 +1,12 @@
-// Keys typed while a message box is shown: the box takes only Enter and Escape, which close
-// it; every other key is held and reaches the widget the user was typing into once it is
-// closed, in the order typed, so that typing on at speed after a report loses nothing.
+// A message box that holds the keys typed while it is shown: it takes only Enter and Escape,
+// which close it, and clicks inside it; every other key is held and reaches the widget the user
+// was typing into once it is closed, in the order typed, so that typing on at speed after a
+// report loses nothing. The other windows take no clicks meanwhile, as under a modal box.
+// (A modal box would not do: the window system's keys for a window it blocks are dropped before
+// any filter sees them, and the user's next keys go there until the box has the focus.)
 #pragma once
 
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -13,22 +17,22 @@ namespace tarvel::platform {
 
 class HeldKeys : public QObject {
   public:
-    // Holds keys from now on; the calls nest, one per box shown.
-    void Begin();
-    // The box is closed: when no other box is shown, the held keys are posted to the widget.
-    void End(const QPointer<QWidget>& typingInto);
+    // Shows the box and returns once it is closed, then gives the held keys to the widget.
+    void ShowAndHold(QDialog& box, const QPointer<QWidget>& typingInto);
 
   protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
 
   private:
+    bool InsideBox(QObject* receiver) const;
+
     struct Key {
         int key;
         Qt::KeyboardModifiers modifiers;
         QString text;
     };
     std::vector<Key> held_;
-    int depth_ = 0;
+    QDialog* box_ = nullptr;
 };
 
 }  // namespace tarvel::platform

@@ -55,10 +55,7 @@ void QtServices::ShowMessage(const std::string& text, const std::string& title, 
                       grid->rowCount(), 0, 1, grid->columnCount());
     // The user may be typing on: the keys wait for the box to close, then go where they were
     // going.
-    const QPointer<QWidget> typingInto = QApplication::focusWidget();
-    heldKeys_->Begin();
-    box.exec();
-    heldKeys_->End(typingInto);
+    heldKeys_->ShowAndHold(box, QApplication::focusWidget());
 }
 
 bool QtServices::SetClipboardText(const std::string& text) {

@@ -65,6 +65,8 @@ void ChangeLabel::ShowFitted() {
         LayOut(fontMetrics().elidedText(caption_, Qt::ElideRight, room));
     setText(shown_.text());
     setToolTip(shown_.text() == caption_ ? QString() : caption_);
+    // A screen reader reads the whole caption, not what fits.
+    if (accessibleName() != caption_) setAccessibleName(caption_);
 }
 
 // Where QLabel puts its text: inside the frame and margin, and, in a framed label without an

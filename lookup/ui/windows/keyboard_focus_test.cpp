@@ -18,6 +18,15 @@
 namespace tarvel::windows {
 namespace {
 
+// The message box on screen, if any.
+QMessageBox* ShownBox() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (box != nullptr && box->isVisible()) return box;
+    }
+    return nullptr;
+}
+
 using data::DetailLabel;
 
 // Another window takes the activation, then the main window gets it back.
@@ -76,7 +85,7 @@ TEST(KeyboardFocusWithRealBoxes, ThePasteMessageLeavesTheSearchStatus) {
     QStringList shown;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        if (auto* box = ShownBox()) {
             shown << box->text();
             box->accept();
         }

@@ -9,10 +9,12 @@
 
 #include "lookup/ui/toolkit/cached_looks.h"
 #include "result_line_delegate.h"
+#include "result_list_accessible.h"
 
 namespace tarvel::windows {
 
 ResultList::ResultList(QWidget* parent) : QAbstractItemView(parent), model_(this) {
+    ResultListAccessible::InstallFactory();
     setModel(&model_);
     setItemDelegate(new ResultLineDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -103,6 +105,7 @@ QModelIndex ResultList::indexAt(const QPoint& point) const {
 // and the lines in sight are painted anew: a reset that leaves the scroll bar where it was
 // would otherwise leave the previous search's lines on screen.
 void ResultList::reset() {
+    ++generation_;
     QAbstractItemView::reset();
     updateGeometries();
     verticalScrollBar()->setValue(0);

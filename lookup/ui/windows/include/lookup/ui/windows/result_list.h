@@ -48,8 +48,11 @@ class ResultList : public QAbstractItemView {
   public:
     explicit ResultList(QWidget* parent);
     ResultListModel& Model() { return model_; }
+    const ResultListModel& Model() const { return model_; }
     // The selected row, or -1.
     int CurrentRow() const;
+    // Counts the resets: a screen reader's line of an earlier search is no line of this one.
+    std::uint64_t Generation() const { return generation_; }
 
     QRect visualRect(const QModelIndex& index) const override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
@@ -86,6 +89,7 @@ class ResultList : public QAbstractItemView {
     ResultListModel model_;
     mutable int lineHeight_ = 0;
     bool takingFocus_ = false;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace tarvel::windows
