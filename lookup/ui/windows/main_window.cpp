@@ -129,6 +129,7 @@ void MainWindow::BuildSearchArea() {
     // The longest names have 45 characters: a longer text finds nothing, and a paste of a
     // whole document would cost every keystroke the time of its length.
     TxtCherche->setMaxLength(kLongestTypedName);
+    TxtCherche->SetTypedInCapitals(true);
     PlaceInTwips(*TxtCherche, 1380, 480, 3735, 510);
     Txt2Foc = new toolkit::TextBox(this);
     MakePlaceholder(*Txt2Foc, QStringLiteral("Ex: ST JEAN LE BLANC"));

@@ -218,6 +218,25 @@ TEST_F(MainWindowTest, AHugePasteOfRejectedCharactersGivesAFewMessages) {
     EXPECT_EQ(ui.window().TxtCherche->text(), QString("AB").repeated(33));
 }
 
+// Typed letters go in as capitals, so the box keeps its history: Undo and Redo (the context
+// menu's, or Ctrl+Z and Ctrl+Y) take back and bring again what the user typed.
+TEST_F(MainWindowTest, UndoAndRedoWorkForWhatWasTyped) {
+    ui.ClickNamePlaceholder();
+    toolkit::TextBox& box = *ui.window().TxtCherche;
+    ui.TypeName("aast");
+    ASSERT_EQ(box.text(), "AAST");
+    ASSERT_TRUE(box.isUndoAvailable());
+    box.undo();
+    EXPECT_EQ(box.text(), "");
+    EXPECT_THAT(ui.Lines(), IsEmpty());
+    ASSERT_TRUE(box.isRedoAvailable());
+    box.redo();
+    EXPECT_EQ(box.text(), "AAST");
+    EXPECT_THAT(ui.Lines(), ElementsAre("64460 AAST"));
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box.text(), "");
+}
+
 TEST_F(MainWindowTest, TheNameBoxTakesAHundredCharacters) {
     ui.ClickNamePlaceholder();
     ui.TypeName(QString(120, QLatin1Char('a')));

@@ -16,6 +16,10 @@ class TextBox : public QLineEdit {
   public:
     explicit TextBox(QWidget* parent = nullptr);
 
+    // Letters typed (keys and input methods) go in as capitals, so that the text needs no
+    // change from code afterwards, which would wipe the box's undo history.
+    void SetTypedInCapitals(bool capitals) { typedInCapitals_ = capitals; }
+
     // The design's backgrounds are light: its text is black on them, whatever the desktop's
     // palette (a dark one has near-white text).
     void SetBackground(const QColor& colour) {
@@ -49,12 +53,17 @@ class TextBox : public QLineEdit {
     void gotFocus();
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override {
         QLineEdit::focusInEvent(event);
         const Qt::FocusReason reason = event->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             emit gotFocus();
     }
+
+  private:
+    bool typedInCapitals_ = false;
 };
 
 }  // namespace tarvel::toolkit
