@@ -178,11 +178,10 @@ QRegion ResultList::visualRegionForSelection(const QItemSelection& selection) co
     return region.intersected(viewport()->rect());
 }
 
-// Nothing to lay out but the scroll bar; what the lines show may have changed with the layout
-// (a new font, a reset model), so the viewport repaints as after any item view's layout.
+// Nothing to lay out but the scroll bar. A reset has asked for its repaint already, and a new
+// font or style repaints the whole list anyway: a repaint here would paint the lines twice.
 void ResultList::doItemsLayout() {
     updateGeometries();
-    viewport()->update();
 }
 
 void ResultList::updateGeometries() {
