@@ -81,8 +81,13 @@ class Geography:
                 self.communes[c["code"]] = c
             for old in c["anciensCodes"].split():
                 former.setdefault(old, c)
+        # A code that La Poste still uses for a commune merged since names, in the COG, the
+        # delegated or associated commune that kept it: the record is the current commune's,
+        # the one whose former codes hold it.
         for old, c in former.items():
-            self.communes.setdefault(old, c)
+            kept = self.communes.get(old)
+            if kept is None or kept["type"] in ("commune-deleguee", "commune-associee"):
+                self.communes[old] = c
         self.departements = {d["code"]: d for d in read_csv("cog-departements.csv", ";")}
         self.regions = {r["code"]: r for r in read_csv("cog-regions.csv", ";")}
         self.academies = {a["departement"]: a for a in read_csv("academies.csv", ";")}

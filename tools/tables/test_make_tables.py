@@ -99,6 +99,15 @@ class CommittedTables(unittest.TestCase):
         self.assertIn("98000 MONACO§Monaco§99 .§.§.§99138§.§.§.§.§.", self.postal)
         self.assertEqual(len(self.postal), distinct_laposte_triples())
 
+    def test_a_code_kept_by_a_delegated_commune_gives_the_current_communes_name(self):
+        # La Poste still files these communes under the code of their delegated chef-lieu.
+        names = {r.split("§")[0]: r.split("§")[1] for r in self.postal}
+        self.assertEqual(names["49270 OREE D ANJOU"], "Orée d'Anjou")
+        self.assertEqual(names["14240 AURSEULLES"], "Aurseulles")
+        self.assertEqual(names["69400 PORTE DES PIERRES DOREES"], "Porte des Pierres Dorées")
+        self.assertEqual(names["12320 CONQUES EN ROUERGUE"], "Conques-en-Rouergue")
+        self.assertNotIn("Champtoceaux", names.values())
+
     def test_generator_rebuilds_the_committed_bytes(self):
         postal, names = make_tables.build_tables()
         self.assertEqual(postal, self.postal_bytes)
