@@ -62,6 +62,9 @@ DetailCaptions CaptionsOf(std::string_view record, const RecordLayout& layout) {
             case FieldForm::AfterHeld:
                 Set(captions, rule.label, Joined(held, field));
                 break;
+            case FieldForm::Coordinate:
+                Set(captions, rule.label, field == kMissingValue ? "" : std::string(field));
+                break;
         }
     }
     return captions;

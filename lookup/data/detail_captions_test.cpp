@@ -37,14 +37,15 @@ TEST(DetailCaptions, WriteOrderFollowsTheRecordFields) {
     EXPECT_EQ(CaptionsOfPostalRecord(kBourgPostal).writeOrder.back(), L::Longitude);
 }
 
-TEST(DetailCaptions, MissingValuesStayAsDots) {
+// Missing values show as dots, but for the coordinates, whose labels stay empty.
+TEST(DetailCaptions, MissingValuesStayAsDotsAndMissingCoordinatesEmpty) {
     const DetailCaptions c = CaptionsOfPostalRecord(
         "98764 ARATIKA§Aratika§98 Polynesie Francaise§Polynesie Francaise§.§987785§"
         "Polynesie Francaise§.§.§.§.");
     EXPECT_EQ(c[DetailLabel::CodeRegion], " .");
     EXPECT_EQ(c[DetailLabel::ZoneVac], " .");
-    EXPECT_EQ(c[DetailLabel::Latitude], ".");
-    EXPECT_EQ(c[DetailLabel::Longitude], ".");
+    EXPECT_EQ(c[DetailLabel::Latitude], "");
+    EXPECT_EQ(c[DetailLabel::Longitude], "");
 }
 
 TEST(DetailCaptions, ShortRecordsLeaveTheRemainingCaptionsEmpty) {

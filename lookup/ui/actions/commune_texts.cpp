@@ -2,6 +2,7 @@
 #include "lookup/ui/actions/commune_texts.h"
 
 #include <array>
+#include <cctype>
 
 #include "lookup/text/letter_case.h"
 #include "lookup/text/text_routines.h"
@@ -65,6 +66,35 @@ std::string DirectoryAddress(const std::string& communeMin, const std::string& d
     const int length = static_cast<int>(text::CountCharacters(lower));
     const std::string slug = text::ChangeEspaceTiret(text::SubAccents(lower, length), " ", "-");
     return std::string(kDirectoryBase) + FirstTwoCharacters(departement) + "/" + slug;
+}
+
+namespace {
+
+// Every byte but the unreserved characters of RFC 3986 as %XX.
+std::string PercentEncoded(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 && byte < 0x80) {
+            encoded += c;
+        } else if (c == '-' || c == '.' || c == '_' || c == '~') {
+            encoded += c;
+        } else {
+            encoded += '%';
+            encoded += kHex[byte >> 4];
+            encoded += kHex[byte & 0xF];
+        }
+    }
+    return encoded;
+}
+
+}  // namespace
+
+std::string MapSearchAddress(const std::string& communeMin, const std::string& commune) {
+    const std::string postalCode = commune.substr(0, commune.find(' '));
+    return std::string(kMapsBase) +
+           "/maps/search/?api=1&query=" + PercentEncoded(communeMin + " " + postalCode);
 }
 
 std::string MapAddress(const std::string& latitude, const std::string& longitude) {

@@ -81,6 +81,31 @@ TEST_F(ActionsTest, MapPageStartsTheBrowserOnTheCoordinates) {
     EXPECT_THAT(ui.services().messages, IsEmpty());
 }
 
+// 46 records have no coordinates: their labels stay empty and the map page searches the
+// commune by name and postal code.
+TEST_F(ActionsTest, ACommuneWithoutCoordinatesIsSearchedOnTheMapByNameAndPostalCode) {
+    ui.window().TxtCP->setText("60500");
+    ui.SelectLine(0);
+    ASSERT_EQ(ui.Caption(data::DetailLabel::CommuneMin), "Chantilly");
+    EXPECT_EQ(ui.Caption(data::DetailLabel::Latitude), "");
+    EXPECT_EQ(ui.Caption(data::DetailLabel::Longitude), "");
+    QTest::mouseClick(ui.window().CmdGoogleMap, Qt::LeftButton);
+    ASSERT_EQ(ui.services().browserStarts.size(), 1u);
+    EXPECT_EQ(ui.services().browserStarts[0].second,
+              "https://www.google.com/maps/search/?api=1&query=Chantilly%2060500");
+
+    ui.window().TxtCP->setText("74200");
+    for (int row = 0; row < static_cast<int>(ui.Lines().size()); ++row) {
+        ui.SelectLine(row);
+        if (ui.Caption(data::DetailLabel::CommuneMin) == "Thonon-les-Bains") break;
+    }
+    ASSERT_EQ(ui.Caption(data::DetailLabel::CommuneMin), "Thonon-les-Bains");
+    QTest::mouseClick(ui.window().CmdGoogleMap, Qt::LeftButton);
+    ASSERT_EQ(ui.services().browserStarts.size(), 2u);
+    EXPECT_EQ(ui.services().browserStarts[1].second,
+              "https://www.google.com/maps/search/?api=1&query=Thonon-les-Bains%2074200");
+}
+
 TEST_F(ActionsTest, MapPageFailuresKeepTheirWords) {
     ui.services().browser.reset();
     QTest::mouseClick(ui.window().CmdGoogleMap, Qt::LeftButton);

@@ -402,8 +402,14 @@ void MainWindow::CmdExterne_Click() {
 
 void MainWindow::CmdGoogleMap_Click() {
     Foc->setFocus();
-    const std::string address = actions::MapAddress(S(Pic1->Caption(DetailLabel::Latitude)),
-                                                    S(Pic1->Caption(DetailLabel::Longitude)));
+    // A commune without coordinates is looked for by its name and postal code instead.
+    const std::string latitude = S(Pic1->Caption(DetailLabel::Latitude));
+    const std::string longitude = S(Pic1->Caption(DetailLabel::Longitude));
+    const std::string address =
+        latitude.empty() || longitude.empty()
+            ? actions::MapSearchAddress(S(Pic1->Caption(DetailLabel::CommuneMin)),
+                                        S(Pic1->Caption(DetailLabel::Commune)))
+            : actions::MapAddress(latitude, longitude);
     const std::optional<std::string> browser = program_.services.FindBrowser();
     if (!browser) {
         program_.services.ShowMessage("Could not your Browser", "Browser Not Found",

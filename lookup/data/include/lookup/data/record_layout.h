@@ -29,12 +29,16 @@ inline constexpr std::string_view kFieldSeparator = "\xC2\xA7";
 inline constexpr unsigned char kFieldSeparatorByte = 0xA7;
 
 // How a field becomes a caption.
+// The text of a field whose value does not exist.
+inline constexpr std::string_view kMissingValue = ".";
+
 enum class FieldForm {
-    AsIs,       // the field's text
-    Spaced,     // a space, then the field
-    ThenKey,    // the field, a space, the record's key
-    Held,       // kept for the next field
-    AfterHeld,  // the held field, a space, this field
+    AsIs,        // the field's text
+    Spaced,      // a space, then the field
+    ThenKey,     // the field, a space, the record's key
+    Held,        // kept for the next field
+    AfterHeld,   // the held field, a space, this field
+    Coordinate,  // the field's text, and nothing for a coordinate that does not exist (".")
 };
 
 struct FieldRule {
@@ -72,8 +76,8 @@ inline constexpr RecordLayout kPostalRecord{
       {DetailLabel::Academie, FieldForm::AsIs},
       {DetailLabel::CodeAca, FieldForm::Spaced},
       {DetailLabel::ZoneVac, FieldForm::Spaced},
-      {DetailLabel::Latitude, FieldForm::AsIs},
-      {DetailLabel::Longitude, FieldForm::AsIs}}},
+      {DetailLabel::Latitude, FieldForm::Coordinate},
+      {DetailLabel::Longitude, FieldForm::Coordinate}}},
     10,
     {DetailLabel::Commune, DetailLabel::CommuneMin, DetailLabel::Departement, DetailLabel::Region,
      DetailLabel::CodeRegion, DetailLabel::Insee, DetailLabel::Academie, DetailLabel::CodeAca,
@@ -93,8 +97,8 @@ inline constexpr RecordLayout kNameRecord{
       {DetailLabel::CommuneMin, FieldForm::AsIs},
       {DetailLabel::CodeRegion, FieldForm::Spaced},
       {DetailLabel::Region, FieldForm::AsIs},
-      {DetailLabel::Latitude, FieldForm::AsIs},
-      {DetailLabel::Longitude, FieldForm::AsIs},
+      {DetailLabel::Latitude, FieldForm::Coordinate},
+      {DetailLabel::Longitude, FieldForm::Coordinate},
       {DetailLabel::Academie, FieldForm::AsIs},
       {DetailLabel::CodeAca, FieldForm::Spaced},
       {DetailLabel::ZoneVac, FieldForm::Spaced}}},

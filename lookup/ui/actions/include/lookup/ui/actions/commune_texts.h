@@ -26,4 +26,8 @@ std::string DirectoryAddress(const std::string& communeMin, const std::string& d
 // A directions page on the map site whose destination is the coordinates, inserted as shown.
 std::string MapAddress(const std::string& latitude, const std::string& longitude);
 
+// For a commune without coordinates: the map site's search for its ordinary-case name and
+// the postal code that begins the name caption, percent-encoded.
+std::string MapSearchAddress(const std::string& communeMin, const std::string& commune);
+
 }  // namespace tarvel::actions
