@@ -151,7 +151,33 @@ TEST_F(OutputFileTest, LeftoversOfEndedProcessesGoAndThoseOfLiveOnesStay) {
                                                            "saved.bin.netpull-99999999-0-0"));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// A read-only file is refused before anything is written; one that another program holds open
+// without sharing cannot be replaced. Either way the reason comes back and the old file stays
+// whole, with nothing beside it.
+TEST_F(OutputFileTest, AFileThatCannotBeReplacedStaysWhole) {
+    const std::wstring locked = (folder / "locked.bin").wstring();
+    const std::wstring readOnly = (folder / "read-only.bin").wstring();
+    std::ofstream(folder / "locked.bin") << "old";
+    std::ofstream(folder / "read-only.bin") << "old";
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    const HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    OutputFile held;
+    ASSERT_EQ(held.Create(PathOf(u8"locked.bin")), "");
+    ASSERT_EQ(held.Write("new"), "");
+    EXPECT_THAT(held.Keep(), Not(IsEmpty())) << "a file held open without sharing was replaced";
+    OutputFile protectedFile;
+    EXPECT_THAT(protectedFile.Create(PathOf(u8"read-only.bin")), Not(IsEmpty()))
+        << "a read-only file was taken";
+    CloseHandle(holder);
+    EXPECT_EQ(Bytes(u8"locked.bin"), "old");
+    EXPECT_EQ(Bytes(u8"read-only.bin"), "old");
+    EXPECT_THAT(Entries(), ::testing::UnorderedElementsAre("locked.bin", "read-only.bin"));
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+#else
 // A symbolic link stays a link: the file it names takes the download.
 TEST_F(OutputFileTest, ALinkedSavePathReplacesTheLinksTarget) {
     fs::create_directories(folder / "real");

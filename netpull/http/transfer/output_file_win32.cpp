@@ -66,6 +66,11 @@ OutputFile::~OutputFile() {
 std::string OutputFile::Create(const std::string& savePath) {
     Discard();
     if (std::string reason = CheckSavePath(savePath); !reason.empty()) return reason;
+    // Windows refuses to replace a read-only file, but only once the body is in (and Wine
+    // replaces it): refused before anything is written, the same everywhere.
+    const DWORD existing = GetFileAttributesW(Wide(savePath).c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
+        return Reason(ERROR_ACCESS_DENIED);
     RemoveLeftovers(savePath);
     DWORD error = ERROR_FILE_EXISTS;
     for (unsigned attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
