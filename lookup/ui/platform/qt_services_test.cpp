@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "lookup/testing/eventually.h"
+
 namespace tarvel::platform {
 namespace {
 
@@ -90,7 +92,7 @@ TEST(QtMessages, KeysTypedWhileABoxIsShownReachTheBoxTypedIntoAfterIt) {
     for (const bool enterInTheBox : {true, false}) {
         QApplication::setActiveWindow(&typedInto);
         typedInto.setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return typedInto.hasFocus(); }, 5000));
+        ASSERT_EVENTUALLY(typedInto.hasFocus());
         typedInto.clear();
         QStringList openWhileTyping;
         QTimer typist;
@@ -108,7 +110,7 @@ TEST(QtMessages, KeysTypedWhileABoxIsShownReachTheBoxTypedIntoAfterIt) {
         services.ShowMessage("Le caractere '' ? '' n'est pas valide.", "", MessageIcon::None);
         EXPECT_EQ(ShownBox(), nullptr);
         EXPECT_EQ(openWhileTyping, QStringList({"open"}));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return typedInto.text() == "isle adam"; }, 5000))
+        EXPECT_EVENTUALLY(typedInto.text() == "isle adam")
             << typedInto.text().toStdString() << (enterInTheBox ? " (Enter in the box)" : "");
     }
 }

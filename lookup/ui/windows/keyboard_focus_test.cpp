@@ -34,9 +34,9 @@ void DeactivateAndReactivate(QWidget& window) {
     QWidget other;
     other.show();
     other.activateWindow();
-    ASSERT_EVENTUALLY(!window.isActiveWindow(), 5000);
+    ASSERT_EVENTUALLY(!window.isActiveWindow());
     window.activateWindow();
-    ASSERT_EVENTUALLY(window.isActiveWindow(), 5000);
+    ASSERT_EVENTUALLY(window.isActiveWindow());
     QApplication::processEvents();
 }
 
@@ -80,7 +80,7 @@ TEST(KeyboardFocusWithRealBoxes, ThePasteMessageLeavesTheSearchStatus) {
     MainWindow window(program);
     window.show();
     QApplication::setActiveWindow(&window);
-    ASSERT_EVENTUALLY(window.isActiveWindow(), 5000);
+    ASSERT_EVENTUALLY(window.isActiveWindow());
     QTest::mouseClick(window.Txt2Foc, Qt::LeftButton);
     QStringList shown;
     QTimer closer;
@@ -97,7 +97,7 @@ TEST(KeyboardFocusWithRealBoxes, ThePasteMessageLeavesTheSearchStatus) {
     EXPECT_EQ(window.TxtCherche->text(), "STJEAN");
     // As the window manager does once the box is gone.
     window.activateWindow();
-    ASSERT_EVENTUALLY(window.isActiveWindow(), 5000);
+    ASSERT_EVENTUALLY(window.isActiveWindow());
     QApplication::processEvents();
     EXPECT_EQ(window.LblInfo->Caption(), "Aucun nom de commune n'a été trouvé.");
 }
@@ -105,7 +105,7 @@ TEST(KeyboardFocusWithRealBoxes, ThePasteMessageLeavesTheSearchStatus) {
 TEST_F(KeyboardFocusTest, EnterOnAFocusedButtonClicksIt) {
     ui.window().CmdQ->setFocus();
     QTest::keyClick(ui.window().CmdQ, Qt::Key_Return);
-    ASSERT_EVENTUALLY(ui.EndedWith() == 0, 5000);
+    ASSERT_EVENTUALLY(ui.EndedWith() == 0);
 }
 
 TEST_F(KeyboardFocusTest, TabbingIntoTheListSelectsNothingAndArrowsChooseLines) {

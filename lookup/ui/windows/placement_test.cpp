@@ -26,8 +26,8 @@ TEST(PlacementUnderAWindowManager, TheMainWindowsFrameStandsWhereTheWindowSays) 
         QPoint((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 4),
         outer);
     // The window manager decorates the window some time after it is shown.
-    ASSERT_EVENTUALLY(window.windowHandle()->frameMargins().top() > 0, 5000);
-    EXPECT_EVENTUALLY(window.frameGeometry() == expected, 5000);
+    ASSERT_EVENTUALLY(window.windowHandle()->frameMargins().top() > 0);
+    EXPECT_EVENTUALLY(window.frameGeometry() == expected);
     EXPECT_EQ(Text(window.frameGeometry()), Text(expected));
 }
 
@@ -36,7 +36,7 @@ TEST(PlacementUnderAWindowManager, TheStartupWindowStandsCentredAcrossAboveTheTh
     TestProgram test;
     StartupWindow startup(test.program);
     ASSERT_TRUE(startup.Form_Load());
-    ASSERT_EVENTUALLY(startup.isVisible() && startup.windowHandle()->isExposed(), 5000);
+    ASSERT_EVENTUALLY(startup.isVisible() && startup.windowHandle()->isExposed());
     const QSize screen = toolkit::ScreenSizeInTwips();
     const int width = startup.width() * 1440 / startup.logicalDpiX();
     const int height = startup.height() * 1440 / startup.logicalDpiY();
@@ -54,8 +54,8 @@ TEST(PlacementAtAnyScale, TheMainWindowsFrameStandsInsideTheFreeArea) {
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under X with a window manager";
     MainWindowHarness ui{DeliveredTables()};
     MainWindow& window = ui.window();
-    ASSERT_EVENTUALLY(window.windowHandle()->frameMargins().top() > 0, 5000);
-    ASSERT_EVENTUALLY(window.Placed(), 10000);
+    ASSERT_EVENTUALLY(window.windowHandle()->frameMargins().top() > 0);
+    ASSERT_EVENTUALLY(window.Placed());
     const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
     const QRect frame = window.frameGeometry();
     if (frame.width() <= free.width()) {

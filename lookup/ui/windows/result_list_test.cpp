@@ -112,7 +112,7 @@ TEST_F(ResultListTest, EachSearchStartsAtTheTopWithAScrollBarOnlyWhenItOverflows
     ui.window().TxtCherche->clear();
     ui.TypeName(QStringLiteral("str"));  // a few lines, no scroll bar
     ASSERT_LT(list.Model().rowCount(), Page());
-    EXPECT_EVENTUALLY(!Bar().isVisible(), 2000);
+    EXPECT_EVENTUALLY(!Bar().isVisible());
     EXPECT_EQ(Bar().maximum(), 0);
 }
 

@@ -61,11 +61,11 @@ TEST_F(StartupTest, HandsOverToTheMainWindowOnceBothTablesAreLoaded) {
     EXPECT_EQ(test.program.strings.TitreProg, "Tarvel");
 
     // Between the start-up window and the main window nothing is on screen.
-    ASSERT_EVENTUALLY(application->Loading(), 3000);
+    ASSERT_EVENTUALLY(application->Loading());
     EXPECT_EQ(VisibleTopLevelWindows(), 0);
     EXPECT_EQ(test.program.strings.VersionProg, "1.00");
 
-    ASSERT_EVENTUALLY(application->Main() != nullptr && application->Main()->isVisible(), 5000);
+    ASSERT_EVENTUALLY(application->Main() != nullptr && application->Main()->isVisible());
     const qint64 elapsed = clock.elapsed();
     EXPECT_FALSE(application->Loading());
     EXPECT_EQ(test.program.tables.postal.Count(), test.program.tables.names.Count());
@@ -80,7 +80,7 @@ TEST_F(StartupTest, HandsOverToTheMainWindowOnceBothTablesAreLoaded) {
 TEST_F(StartupTest, DamagedTableIsReportedAndTheProgramEnds) {
     test.services.resources[{201, "LISTEPARNOM"}] = "AAST$64001\r\nBROKEN\r\n";
     ASSERT_TRUE(application->Start());
-    ASSERT_EVENTUALLY(test.endedWith == 1, 5000);
+    ASSERT_EVENTUALLY(test.endedWith == 1);
     ASSERT_EQ(test.services.messages.size(), 1u);
     EXPECT_THAT(test.services.messages[0].text, HasSubstr("La table LISTEPARNOM est endommagée"));
     EXPECT_EQ(test.services.messages[0].icon, platform::MessageIcon::Critical);

@@ -206,7 +206,8 @@ TEST_F(ControlTest, ALayoutGivesTheControlItsDesignSize) {
     layout->addWidget(log);
     window.show();
     window.resize(200, 100);  // smaller than the control: the layout keeps the minimum
-    EXPECT_TRUE(QTest::qWaitFor([&] { return hosted->height() >= design.height(); }, 5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return hosted->height() >= design.height(); }, testing::kGenerousMs));
     EXPECT_GE(hosted->width(), design.width());
     EXPECT_GE(log->y(), hosted->y() + hosted->height());
     EXPECT_TRUE(hosted->lblStat[2]->isVisible());

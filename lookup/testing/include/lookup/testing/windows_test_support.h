@@ -11,19 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "lookup/testing/eventually.h"
 #include "lookup/testing/recording_services.h"
 #include "lookup/ui/windows/main_window.h"
 #include "lookup/ui/windows/program.h"
 #include "lookup/ui/windows/version.h"
-
-// Waits, pumping Qt's events, until the condition holds; a test failure when it never does.
-// (QTRY_VERIFY would only leave the test body, unseen by GoogleTest.)
-#define EXPECT_EVENTUALLY(condition, timeoutMs)                                           \
-    EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) \
-        << #condition
-#define ASSERT_EVENTUALLY(condition, timeoutMs)                                           \
-    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs)) \
-        << #condition
 
 // Readable QString values in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {
