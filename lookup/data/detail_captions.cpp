@@ -54,7 +54,7 @@ DetailCaptions CaptionsOf(std::string_view record, const RecordLayout& layout) {
                 Set(captions, rule.label, Spaced(field));
                 break;
             case FieldForm::ThenKey:
-                Set(captions, rule.label, Joined(field, key));
+                Set(captions, rule.label, Joined(field, CurrentCommuneKey(key)));
                 break;
             case FieldForm::Held:
                 held = field;

@@ -27,6 +27,18 @@ TEST(DetailCaptions, NameRecordGivesTheSameCaptions) {
     EXPECT_EQ(CaptionsOfNameRecord(kBourgName).text, CaptionsOfPostalRecord(kBourgPostal).text);
 }
 
+// A former commune's record shows the commune that holds it, under the locality's postal code;
+// brackets that do not end the key are part of the name.
+TEST(DetailCaptions, AFormerCommuneShowsItsCurrentCommune) {
+    std::string former(kBourgName);
+    former.replace(0, std::string_view("BOURG EN BRESSE").size(), "BROU (BOURG EN BRESSE)");
+    EXPECT_EQ(CaptionsOfNameRecord(former).text, CaptionsOfPostalRecord(kBourgPostal).text);
+    EXPECT_EQ(CurrentCommuneKey("A (B) (C D)"), "C D");
+    EXPECT_EQ(CurrentCommuneKey("A (B) C"), "A (B) C");
+    EXPECT_EQ(CurrentCommuneKey("A)"), "A)");
+    EXPECT_EQ(CurrentCommuneKey(" ()"), "");
+}
+
 TEST(DetailCaptions, WriteOrderFollowsTheRecordFields) {
     using L = DetailLabel;
     EXPECT_THAT(

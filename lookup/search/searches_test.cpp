@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <tuple>
 
 #include "lookup/search/name_search.h"
@@ -78,7 +79,7 @@ TEST_F(Searches, NameListsPostalCodeAndKey) {
     EXPECT_EQ((*aast.firstMatch)[DetailLabel::CommuneMin], "Aast");
 
     const SearchResult st = SearchByName(*names_, "ST");
-    EXPECT_EQ(st.lines[0], "64800 ST ABIT");
+    EXPECT_EQ(st.lines[0], "22400 ST AARON (LAMBALLE ARMOR)");
     EXPECT_EQ(st.status, std::to_string(st.lines.size()) + " communes trouvées.");
     EXPECT_GT(st.lines.size(), 3900u);
 }
@@ -114,7 +115,7 @@ TEST_F(Searches, SaintAndSainteFindLaPostesStAndSte) {
               Joined({KeysBeginning(*names_, "SAIN"), st, ste}));
     const SearchResult saint = SearchByName(*names_, "SAINT");
     EXPECT_EQ(Lines(saint), Joined({KeysBeginning(*names_, "SAINT"), st, ste}));
-    EXPECT_EQ(saint.lines[0], "17100 SAINTES");
+    EXPECT_EQ(saint.lines[0], "69125 SAINT EXUPERY AEROPORT (COLOMBIER SAUGNIEU)");
     EXPECT_EQ(saint.status, std::to_string(saint.lines.size()) + " communes trouvées.");
     EXPECT_EQ(Lines(SearchByName(*names_, "SAINTE")),
               Joined({KeysBeginning(*names_, "SAINTE"), ste}));
@@ -148,21 +149,54 @@ TEST_F(Searches, NameFindsTheLastRecordAndReportsNoMatch) {
     for (const char* typed : {"", "Y"}) ExpectEmpty(SearchByName(*names_, typed));
 }
 
+// Each commune has one name record that gives its postal record's captions; each former
+// commune or locality gives the captions of the commune that holds it.
 TEST_F(Searches, BothTablesGiveTheSameCaptionsForEveryCommune) {
-    std::map<std::tuple<std::string, std::string, std::string>, std::size_t> byIdentity;
-    for (std::size_t i = 0; i < names_->Count(); ++i) {
-        const DetailCaptions c = data::CaptionsOfNameRecord(names_->Record(i));
-        byIdentity[{c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]}] =
-            i;
-    }
-    ASSERT_EQ(byIdentity.size(), names_->Count());
+    using Identity = std::tuple<std::string, std::string, std::string>;
+    const auto identity = [](const DetailCaptions& c) {
+        return Identity{c[DetailLabel::Commune], c[DetailLabel::Insee],
+                        c[DetailLabel::Departement]};
+    };
+    std::map<Identity, DetailCaptions> byIdentity;
     for (std::size_t i = 0; i < postal_->Count(); ++i) {
         const DetailCaptions c = data::CaptionsOfPostalRecord(postal_->Record(i));
-        const auto found = byIdentity.find(
-            {c[DetailLabel::Commune], c[DetailLabel::Insee], c[DetailLabel::Departement]});
-        ASSERT_NE(found, byIdentity.end()) << postal_->Record(i);
-        ASSERT_EQ(data::CaptionsOfNameRecord(names_->Record(found->second)).text, c.text);
+        byIdentity.emplace(identity(c), c);
     }
+    ASSERT_EQ(byIdentity.size(), postal_->Count());
+    std::set<Identity> ownRecords;
+    std::size_t formerRecords = 0;
+    for (std::size_t i = 0; i < names_->Count(); ++i) {
+        const DetailCaptions c = data::CaptionsOfNameRecord(names_->Record(i));
+        const auto found = byIdentity.find(identity(c));
+        ASSERT_NE(found, byIdentity.end()) << names_->Record(i);
+        ASSERT_EQ(c.text, found->second.text) << names_->Record(i);
+        if (data::CurrentCommuneKey(names_->Key(i)) == names_->Key(i))
+            ASSERT_TRUE(ownRecords.insert(found->first).second) << names_->Record(i);
+        else
+            ++formerRecords;
+    }
+    EXPECT_EQ(ownRecords.size(), postal_->Count());
+    EXPECT_GT(formerRecords, 4500u);
+}
+
+// Former communes named by La Poste or only by the COG, and a code that a delegated commune
+// kept: each line leads to the current commune, under the former commune's postal code.
+TEST_F(Searches, FormerCommunesLeadToTheCommuneThatHoldsThem) {
+    EXPECT_THAT(Lines(SearchByName(*names_, "OCTEVILLE")),
+                ElementsAre("50130 OCTEVILLE (CHERBOURG EN COTENTIN)", "50630 OCTEVILLE L AVENEL",
+                            "76930 OCTEVILLE SUR MER"));
+    const SearchResult seynod = SearchByName(*names_, "SEYNOD");
+    EXPECT_THAT(Lines(seynod), ElementsAre("74600 SEYNOD (ANNECY)"));
+    EXPECT_EQ((*seynod.firstMatch)[DetailLabel::Commune], "74600 ANNECY");
+    EXPECT_EQ((*seynod.firstMatch)[DetailLabel::CommuneMin], "Annecy");
+    EXPECT_EQ((*seynod.firstMatch)[DetailLabel::Insee], " 74010");
+    EXPECT_THAT(Lines(SearchByName(*names_, "TREFFORT")),
+                ElementsAre("38650 TREFFORT", "01370 TREFFORT (VAL REVERMONT)",
+                            "01370 TREFFORT CUISIAT (VAL REVERMONT)"));
+    const SearchResult champtoceaux = SearchByName(*names_, "CHAMPTOCEAUX");
+    EXPECT_THAT(Lines(champtoceaux), ElementsAre("49270 CHAMPTOCEAUX (OREE D ANJOU)"));
+    EXPECT_EQ((*champtoceaux.firstMatch)[DetailLabel::CommuneMin], "Orée d'Anjou");
+    EXPECT_EQ((*champtoceaux.firstMatch)[DetailLabel::Insee], " 49126");
 }
 
 TEST(SearchesOnSmallTables, DuplicateLinesKeepTheirOwnRecords) {

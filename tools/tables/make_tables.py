@@ -2,13 +2,18 @@
 """Builds the two commune tables of the lookup program, LISTEPARCP (by postal code)
 and LISTEPARNOM (by name), from the trimmed public data sets in inputs/.
 
+The name table also leads from former communes and localities to the commune that holds
+them: a record keyed "SEYNOD (ANNECY)" holds the fields of 74600 ANNECY.
+
 Usage: make_tables.py OUTPUT_FOLDER
 Stops with a message, and writes nothing, on any record it cannot complete or any
 character that Windows-1252 cannot hold.
 """
 import csv
+import re
 import sys
-from dataclasses import dataclass
+import unicodedata
+from dataclasses import dataclass, replace
 from pathlib import Path
 
 INPUTS = Path(__file__).resolve().parent / "inputs"
@@ -21,6 +26,9 @@ MONACO_DEPARTEMENT = "99"
 # and a delegated commune may share a code).
 COG_TYPE_PRIORITY = ["arrondissement-municipal", "commune-actuelle",
                      "commune-deleguee", "commune-associee"]
+FORMER_COMMUNE_TYPES = ("commune-deleguee", "commune-associee")
+# The name key of a former commune or locality, followed by its current commune's.
+FORMER_KEY = "{former} ({current})"
 
 
 class TableError(Exception):
@@ -63,6 +71,15 @@ def read_csv(name: str, delimiter: str) -> list[dict]:
         return list(csv.DictReader(f, delimiter=delimiter))
 
 
+def mail_key(name: str) -> str:
+    """An ordinary-case name in La Poste's mail form: capitals without accents, digits,
+    single spaces, Saint and Sainte as ST and STE."""
+    name = name.replace("Œ", "OE").replace("œ", "oe").replace("Æ", "AE").replace("æ", "ae")
+    bare = "".join(c for c in unicodedata.normalize("NFD", name) if not unicodedata.combining(c))
+    words = re.sub(r"[^A-Z0-9]+", " ", bare.upper()).split()
+    return " ".join({"SAINT": "ST", "SAINTE": "STE"}.get(w, w) for w in words)
+
+
 def pad_code(code: str) -> str:
     """The La Poste file lost the leading zeros of numeric codes; Corsican ones kept theirs."""
     return code.zfill(5) if code.isdigit() else code
@@ -73,6 +90,7 @@ class Geography:
 
     def __init__(self) -> None:
         self.communes: dict[str, dict] = {}
+        self.former_communes: list[dict] = []
         former: dict[str, dict] = {}
         rank = {t: i for i, t in enumerate(COG_TYPE_PRIORITY)}
         for c in read_csv("cog-communes.csv", ";"):
@@ -81,16 +99,23 @@ class Geography:
                 self.communes[c["code"]] = c
             for old in c["anciensCodes"].split():
                 former.setdefault(old, c)
+            if c["type"] in FORMER_COMMUNE_TYPES:
+                self.former_communes.append(c)
         # A code that La Poste still uses for a commune merged since names, in the COG, the
         # delegated or associated commune that kept it: the record is the current commune's,
         # the one whose former codes hold it.
         for old, c in former.items():
             kept = self.communes.get(old)
-            if kept is None or kept["type"] in ("commune-deleguee", "commune-associee"):
+            if kept is None or kept["type"] in FORMER_COMMUNE_TYPES:
                 self.communes[old] = c
         self.departements = {d["code"]: d for d in read_csv("cog-departements.csv", ";")}
         self.regions = {r["code"]: r for r in read_csv("cog-regions.csv", ";")}
         self.academies = {a["departement"]: a for a in read_csv("academies.csv", ";")}
+
+    def current_code(self, insee: str) -> str:
+        """The current commune that La Poste means by an INSEE code (Monaco stands alone)."""
+        commune = self.communes.get(insee)
+        return commune["code"] if commune is not None else insee
 
     def record(self, insee: str, name_key: str, postal_code: str,
                latitude: str, longitude: str) -> Record:
@@ -107,8 +132,10 @@ class Geography:
         # Overseas collectivities belong to no région: their own name stands as the
         # région name, and the région code is missing.
         region_code = MISSING if region["zone"] == "com" else region["code"]
+        # The current commune's own code, also where La Poste still files it under the
+        # code that one of its delegated communes kept.
         return Record(postal_code, name_key, commune["nom"], departement["code"],
-                      departement["nom"], region_code, region["nom"], insee,
+                      departement["nom"], region_code, region["nom"], commune["code"],
                       academie["academie"], academie["code_academie"],
                       academie["zone_vacances"], latitude or MISSING, longitude or MISSING)
 
@@ -119,14 +146,41 @@ class Geography:
         return table[code]
 
 
-def build_records() -> list[Record]:
+def build_records() -> tuple[list[Record], list[Record]]:
+    """The communes, one record per La Poste (INSEE code, name, postal code); and the
+    former communes and localities, each a copy of its commune's record under its own key."""
     geography = Geography()
-    records = {}
-    for row in read_csv("laposte.csv", ","):
+    records: dict[tuple, Record] = {}
+    rows = read_csv("laposte.csv", ",")
+    for row in rows:
         triple = (pad_code(row["insee"]), row["name"], pad_code(row["postal_code"]))
         if triple not in records:
             records[triple] = geography.record(*triple[:3], row["latitude"], row["longitude"])
-    return list(records.values())
+    former: dict[tuple, Record] = {}
+
+    def add_former(name_key: str, commune: Record) -> None:
+        key = FORMER_KEY.format(former=name_key, current=commune.name_key)
+        former.setdefault((key, commune.insee, commune.postal_code),
+                          replace(commune, name_key=key))
+
+    # La Poste's localities ("Ligne 5"), under the postal code of their own rows.
+    known: dict[str, set[str]] = {}  # names of each current commune and of its localities
+    triples: dict[str, set[tuple]] = {}  # La Poste's triples of each current commune
+    for row in rows:
+        triple = (pad_code(row["insee"]), row["name"], pad_code(row["postal_code"]))
+        current = geography.current_code(triple[0])
+        known.setdefault(current, set()).update({row["name"], row["locality"]})
+        triples.setdefault(current, set()).add(triple)
+        if row["locality"] and row["locality"] != row["name"]:
+            add_former(row["locality"], records[triple])
+    # The COG's delegated and associated communes that La Poste does not name: only where
+    # their commune has one postal code, the only one they can have.
+    for commune in geography.former_communes:
+        own = triples.get(commune["chefLieu"], set())
+        key = mail_key(commune["nom"])
+        if key not in known.get(commune["chefLieu"], set()) and len(own) == 1:
+            add_former(key, records[next(iter(own))])
+    return list(records.values()), list(former.values())
 
 
 def check(record: Record) -> None:
@@ -150,15 +204,15 @@ def pad_to_four(data: bytes) -> bytes:
 def build_tables() -> tuple[bytes, bytes]:
     """Both tables in plain byte order: LISTEPARCP by its key field, LISTEPARNOM by name
     key then postal code; whole records break the remaining ties so the output is stable."""
-    records = build_records()
-    for record in records:
+    communes, former = build_records()
+    for record in communes + former:
         check(record)
     postal_lines = [line for _, line in sorted(
         (encode(f"{r.postal_code} {r.name_key}", "LISTEPARCP"), encode(r.postal_line(), "LISTEPARCP"))
-        for r in records)]
+        for r in communes)]
     name_lines = [line for _, line in sorted(
         ((encode(r.name_key, "LISTEPARNOM"), r.postal_code), encode(r.name_line(), "LISTEPARNOM"))
-        for r in records)]
+        for r in communes + former)]
     return pad_to_four(b"\r\n".join(postal_lines)), pad_to_four(b"".join(l + b"\r\n" for l in name_lines))
 
 
@@ -174,7 +228,8 @@ def main() -> None:
     (out / "LISTEPARCP").write_bytes(postal)
     (out / "LISTEPARNOM").write_bytes(names)
     count = postal.count(b"\r\n") + 1
-    print(f"make_tables: {count} records, "
+    former = names.count(b"\r\n") - count
+    print(f"make_tables: {count} communes, {former} former communes and localities, "
           f"LISTEPARCP {len(postal)} bytes, LISTEPARNOM {len(names)} bytes")
 
 

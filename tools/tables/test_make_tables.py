@@ -21,8 +21,10 @@ COORDINATE = r"(?:-?\d+(?:\.\d+)?|\.)"
 POSTAL_FORM = re.compile("§".join([
     rf"(\d{{5}}) ({NAME_KEY})", TEXT, rf"(\d{{2,3}}|2[AB]) ({TEXT})", TEXT, r"(?:\d{1,2}|\.)",
     INSEE, TEXT, r"(?:\d{2}|\.)", r"[ABC.]", COORDINATE, COORDINATE]))
+# A former commune's or a locality's key names the current commune after it in brackets.
+NAME_TABLE_KEY = rf"{NAME_KEY}(?: \({NAME_KEY}\))?"
 NAME_FORM = re.compile("§".join([
-    rf"({NAME_KEY})\${INSEE}", r"(\d{5})", r"(?:\d{2,3}|2[AB])", TEXT, TEXT, r"(?:\d{1,2}|\.)",
+    rf"({NAME_TABLE_KEY})\${INSEE}", r"(\d{5})", r"(?:\d{2,3}|2[AB])", TEXT, TEXT, r"(?:\d{1,2}|\.)",
     TEXT, COORDINATE, COORDINATE, TEXT, r"(?:\d{2}|\.)", r"[ABC.]"]))
 
 
@@ -77,8 +79,25 @@ class CommittedTables(unittest.TestCase):
         self.assertEqual(name_keys, sorted(name_keys))
 
     def test_tables_hold_the_same_records(self):
-        self.assertEqual(Counter(as_name_fields(r) for r in self.postal),
-                         Counter(tuple(r.split("§")) for r in self.names))
+        """Each commune once in each table; each former commune or locality as a copy of
+        its commune's record under its own key."""
+        communes = Counter(as_name_fields(r) for r in self.postal)
+        own = Counter(tuple(r.split("§")) for r in self.names if "(" not in r.split("$")[0])
+        self.assertEqual(own, communes)
+        for record in self.names:
+            key = record.split("$")[0]
+            if "(" in key:
+                current = key[key.index(" (") + 2:-1]
+                self.assertIn(tuple([current + record[len(key):].split("§")[0]] +
+                                    record.split("§")[1:]), communes, record)
+
+    def test_every_locality_of_la_poste_leads_to_its_commune(self):
+        names = {(r.split("$")[0], r.split("§")[1]) for r in self.names}
+        for row in laposte_rows():
+            if row["locality"] and row["locality"] != row["name"]:
+                self.assertIn((f"{row['locality']} ({row['name']})", row["postal_code"].zfill(5)),
+                              names)
+        self.assertIn("SEYNOD (ANNECY)$74010§74600§74§Haute-Savoie§Annecy§84§", "\n".join(self.names))
 
     def test_departement_field_is_code_space_name(self):
         for record in self.postal:
@@ -107,6 +126,10 @@ class CommittedTables(unittest.TestCase):
         self.assertEqual(names["69400 PORTE DES PIERRES DOREES"], "Porte des Pierres Dorées")
         self.assertEqual(names["12320 CONQUES EN ROUERGUE"], "Conques-en-Rouergue")
         self.assertNotIn("Champtoceaux", names.values())
+        # and the current commune's INSEE number, not the one the delegated commune kept
+        insee = {r.split("§")[0]: r.split("§")[5] for r in self.postal}
+        self.assertEqual(insee["14240 AURSEULLES"], "14581")
+        self.assertEqual(insee["49270 OREE D ANJOU"], "49126")
 
     def test_generator_rebuilds_the_committed_bytes(self):
         postal, names = make_tables.build_tables()
@@ -145,7 +168,7 @@ class DoubtfulInputs(unittest.TestCase):
 
     def write_laposte(self, *rows):
         with (self.folder / "laposte.csv").open("w", encoding="utf-8", newline="") as f:
-            f.write("insee,name,postal_code,latitude,longitude\n")
+            f.write("insee,name,postal_code,locality,latitude,longitude\n")
             f.writelines(row + "\n" for row in rows)
 
     def replace_in(self, name, old, new):
@@ -153,25 +176,38 @@ class DoubtfulInputs(unittest.TestCase):
         path.write_text(path.read_text(encoding="utf-8").replace(old, new), encoding="utf-8")
 
     def test_small_input_builds_and_pads(self):
-        self.write_laposte("1053,BOURG EN BRESSE,1000,46.2,5.2", "64001,AAST,64460,,")
+        self.write_laposte("1053,BOURG EN BRESSE,1000,,46.2,5.2", "64001,AAST,64460,,,")
         postal, names = make_tables.build_tables()
         self.assertTrue(postal.startswith("01000 BOURG EN BRESSE§Bourg-en-Bresse§01 Ain§".encode("cp1252")))
         self.assertIn("AAST$64001§64460§64§".encode("cp1252"), names)
         self.assertTrue(postal.rstrip(b"\0").endswith(b"\xa7.\xa7."))
 
+    def test_a_delegated_commune_la_poste_does_not_name_takes_its_communes_one_postal_code(self):
+        # Annecy's delegated communes: Seynod is a locality of La Poste; Meythet, only in the
+        # COG, gets a record while Annecy has one postal code, and none once it has two.
+        self.write_laposte("74010,ANNECY,74000,,45.9,6.1", "74010,ANNECY,74000,SEYNOD,45.9,6.1")
+        names = make_tables.build_tables()[1].decode("cp1252")
+        self.assertIn("\r\nSEYNOD (ANNECY)$74010§74000§", names)
+        self.assertIn("\r\nMEYTHET (ANNECY)$74010§74000§", names)
+        self.assertNotIn("ANNECY (ANNECY)", names)
+        self.write_laposte("74010,ANNECY,74000,,45.9,6.1", "74010,ANNECY,74600,SEYNOD,45.9,6.1")
+        names = make_tables.build_tables()[1].decode("cp1252")
+        self.assertIn("\r\nSEYNOD (ANNECY)$74010§74600§", names)
+        self.assertNotIn("MEYTHET", names)
+
     def test_unknown_commune_stops(self):
-        self.write_laposte("99999,NOWHERE,99999,,")
+        self.write_laposte("99999,NOWHERE,99999,,,")
         with self.assertRaisesRegex(make_tables.TableError, "no commune for code '99999'"):
             make_tables.build_tables()
 
     def test_character_without_windows_1252_form_stops(self):
-        self.write_laposte("64001,AAST,64460,,")
+        self.write_laposte("64001,AAST,64460,,,")
         self.replace_in("cog-communes.csv", ";Aast;", ";Aast\u0101;")
         with self.assertRaisesRegex(make_tables.TableError, "no Windows-1252 form"):
             make_tables.build_tables()
 
     def test_separator_inside_a_field_stops(self):
-        self.write_laposte("64001,AAST,64460,,")
+        self.write_laposte("64001,AAST,64460,,,")
         self.replace_in("cog-communes.csv", ";Aast;", ";Aa§st;")
         with self.assertRaisesRegex(make_tables.TableError, "unusable name"):
             make_tables.build_tables()

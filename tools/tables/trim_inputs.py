@@ -20,12 +20,14 @@ def trim_laposte(source: Path) -> None:
             (INPUTS / "laposte.csv").open("w", encoding="utf-8", newline="") as dst:
         reader = csv.DictReader(src)
         writer = csv.writer(dst, lineterminator="\n")
-        writer.writerow(["insee", "name", "postal_code", "latitude", "longitude"])
+        writer.writerow(["insee", "name", "postal_code", "locality", "latitude", "longitude"])
         seen = set()
         for row in reader:
+            # The publisher misspelt the locality column's heading ("Ligne 5": a former
+            # commune or a place inside the commune).
             out = (row["code_commune_insee"], row["nom_de_la_commune"], row["code_postal"],
-                   row["latitude"], row["longitude"])
-            if out not in seen:  # rows differing only by locality carry the same values
+                   row["lieux-fuisonés"], row["latitude"], row["longitude"])
+            if out not in seen:  # rows differing only by routing label carry the same values
                 seen.add(out)
                 writer.writerow(out)
 
@@ -49,7 +51,8 @@ def main() -> None:
     trim_laposte(data / "laposte-base-codes-postaux-2025.csv")
     cog = data / "cog-2026"
     trim_json(cog / "communes.json", "cog-communes.csv",
-              ["code", "type", "nom", "departement", "region", "zone", "anciensCodes"])
+              ["code", "type", "nom", "departement", "region", "zone", "anciensCodes",
+               "chefLieu"])
     trim_json(cog / "departements.json", "cog-departements.csv", ["code", "nom", "region"])
     trim_json(cog / "regions.json", "cog-regions.csv", ["code", "nom", "zone"])
     shutil.copyfile(data / "academies.csv", INPUTS / "academies.csv")

@@ -106,6 +106,23 @@ TEST_F(ActionsTest, ACommuneWithoutCoordinatesIsSearchedOnTheMapByNameAndPostalC
               "https://www.google.com/maps/search/?api=1&query=Thonon-les-Bains%2074200");
 }
 
+// A former commune found by name shows, and acts for, the commune that holds it, under the
+// former commune's postal code.
+TEST_F(ActionsTest, AFormerCommuneLeadsToTheCommuneThatHoldsIt) {
+    ui.ClickNamePlaceholder();
+    ui.TypeName("Seynod");
+    ASSERT_THAT(ui.Lines(), ElementsAre("74600 SEYNOD (ANNECY)"));
+    ui.SelectLine(0);
+    EXPECT_EQ(ui.Caption(data::DetailLabel::Commune), "74600 ANNECY");
+    EXPECT_EQ(ui.Caption(data::DetailLabel::CommuneMin), "Annecy");
+    EXPECT_EQ(ui.Caption(data::DetailLabel::Insee), " 74010");
+    QTest::mouseClick(ui.window().Pic1->ImgCopyTrue, Qt::LeftButton);
+    EXPECT_EQ(ui.services().clipboard, "74600 ANNECY");
+    QTest::mouseClick(ui.window().CmdExterne, Qt::LeftButton);
+    EXPECT_THAT(ui.services().openedAddresses,
+                ElementsAre("https://www.annuaire-des-mairies.com/74/annecy"));
+}
+
 TEST_F(ActionsTest, MapPageFailuresKeepTheirWords) {
     ui.services().browser.reset();
     QTest::mouseClick(ui.window().CmdGoogleMap, Qt::LeftButton);

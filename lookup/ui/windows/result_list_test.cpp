@@ -13,6 +13,9 @@
 namespace tarvel::windows {
 namespace {
 
+// The lines that "ST" lists: its communes, former communes and localities.
+constexpr int kStLines = 4547;
+
 class ResultListTest : public ::testing::Test {
   protected:
     MainWindowHarness ui{DeliveredTables()};
@@ -22,7 +25,7 @@ class ResultListTest : public ::testing::Test {
         ui.ClickNamePlaceholder();
         ui.TypeName(QStringLiteral("st"));
         QApplication::processEvents();
-        ASSERT_EQ(list.Model().rowCount(), 3961);
+        ASSERT_EQ(list.Model().rowCount(), kStLines);
     }
     int LineHeight() { return list.visualRect(list.model()->index(0, 0)).height(); }
     int Page() { return list.viewport()->height() / LineHeight(); }
@@ -51,17 +54,17 @@ TEST_F(ResultListTest, KeysMoveByLinePageAndEndAndKeepTheCurrentLineInSight) {
     EXPECT_EQ(list.visualRect(list.currentIndex()).top(), (Page() - 1) * LineHeight());
 
     Press(Qt::Key_End);
-    EXPECT_EQ(list.CurrentRow(), 3960);
+    EXPECT_EQ(list.CurrentRow(), kStLines - 1);
     EXPECT_TRUE(CurrentInSight());
     EXPECT_EQ(Bar().value(), Bar().maximum());
-    EXPECT_EQ(Bar().maximum(), 3961 - Page());
+    EXPECT_EQ(Bar().maximum(), kStLines - Page());
     EXPECT_EQ(ui.Caption(data::DetailLabel::Commune), ui.Lines().back());
 
     Press(Qt::Key_PageUp);
-    EXPECT_EQ(list.CurrentRow(), 3960 - (Page() - 1));
+    EXPECT_EQ(list.CurrentRow(), kStLines - 1 - (Page() - 1));
     EXPECT_TRUE(CurrentInSight());
     Press(Qt::Key_Up);
-    EXPECT_EQ(list.CurrentRow(), 3960 - Page());
+    EXPECT_EQ(list.CurrentRow(), kStLines - 1 - Page());
     EXPECT_EQ(list.visualRect(list.currentIndex()).top(), 0);
 
     Press(Qt::Key_Home);
@@ -134,7 +137,7 @@ TEST_F(ResultListTest, LinesAreDrawnAsQtsListViewDrawsThem) {
     reference.selectionModel()->select(list.model()->index(40, 0),
                                        QItemSelectionModel::ClearAndSelect);
     QApplication::processEvents();
-    for (const int first : {0, 30, 3961 - Page()}) {
+    for (const int first : {0, 30, kStLines - Page()}) {
         Bar().setValue(first);
         reference.verticalScrollBar()->setValue(first);
         QApplication::processEvents();

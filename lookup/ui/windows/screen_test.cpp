@@ -59,12 +59,12 @@ TEST_F(ScreenTest, EveryNameKeystrokeShowsItsOwnLines) {
 }
 
 // A line clicked is the line shown there: after "ZU", the second line on screen is the
-// second of the five ZU communes.
+// second of the six ZU lines.
 TEST_F(ScreenTest, AClickedLineIsTheOneShownThere) {
     ui.ClickNamePlaceholder();
     QWidget* box = ui.window().TxtCherche;
     TypeAndLook(box, QStringLiteral("ST REMY EN<<<<<<<<<<ZU"), QStringLiteral("Zu"));
-    ASSERT_EQ(ui.Lines().size(), 5u);
+    ASSERT_EQ(ui.Lines().size(), 6u);
     ui.SelectLine(1);
     EXPECT_EQ(ui.Caption(data::DetailLabel::Commune), ui.Lines()[1]);
     EXPECT_EVENTUALLY(ui.ListShowsItsLines()) << ui.PaintedListMismatch().toStdString();

@@ -68,8 +68,9 @@ TEST_F(StartupTest, HandsOverToTheMainWindowOnceBothTablesAreLoaded) {
     ASSERT_EVENTUALLY(application->Main() != nullptr && application->Main()->isVisible());
     const qint64 elapsed = clock.elapsed();
     EXPECT_FALSE(application->Loading());
-    EXPECT_EQ(test.program.tables.postal.Count(), test.program.tables.names.Count());
     EXPECT_GT(test.program.tables.postal.Count(), 35000u);
+    // The name table also holds the former communes and localities.
+    EXPECT_GT(test.program.tables.names.Count(), test.program.tables.postal.Count() + 4500);
     EXPECT_THAT(test.services.messages, IsEmpty());
     std::printf("start to main window: %lld ms (fixed waits: 900 ms)\n",
                 static_cast<long long>(elapsed));

@@ -35,7 +35,7 @@ inline constexpr std::string_view kMissingValue = ".";
 enum class FieldForm {
     AsIs,        // the field's text
     Spaced,      // a space, then the field
-    ThenKey,     // the field, a space, the record's key
+    ThenKey,     // the field, a space, the current commune's key (CurrentCommuneKey)
     Held,        // kept for the next field
     AfterHeld,   // the held field, a space, this field
     Coordinate,  // the field's text, and nothing for a coordinate that does not exist (".")
@@ -106,6 +106,20 @@ inline constexpr RecordLayout kNameRecord{
     {DetailLabel::Commune, DetailLabel::Insee, DetailLabel::Departement, DetailLabel::CommuneMin,
      DetailLabel::CodeRegion, DetailLabel::Region, DetailLabel::Latitude, DetailLabel::Longitude,
      DetailLabel::Academie, DetailLabel::CodeAca, DetailLabel::ZoneVac}};
+
+// A name record may lead from a former commune or a locality to the commune that holds it: its
+// key is the former name, then the current commune's key in brackets, "SEYNOD (ANNECY)", and
+// its fields are that commune's.
+inline constexpr std::string_view kCurrentCommuneOpen = " (";
+inline constexpr char kCurrentCommuneClose = ')';
+
+// The key of the commune a name key stands for: the bracketed one, or the key itself.
+constexpr std::string_view CurrentCommuneKey(std::string_view key) {
+    const auto open = key.rfind(kCurrentCommuneOpen);
+    if (open == std::string_view::npos || !key.ends_with(kCurrentCommuneClose)) return key;
+    const auto from = open + kCurrentCommuneOpen.size();
+    return key.substr(from, key.size() - 1 - from);
+}
 
 // The field of a name record that holds its postal code, counted from 0 after the key.
 inline constexpr std::size_t kNamePostalCodeField = 1;
