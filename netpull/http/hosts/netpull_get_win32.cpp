@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "console_end_message.h"
 #include "netpull/http/transfer/http_transfer.h"
 #include "netpull/socket/windows_api.h"
 
@@ -36,12 +37,11 @@ std::string Utf8(const wchar_t* text) {
 
 // The console's handler runs on a thread of its own: it asks the message loop to end the
 // download and, for a close that ends the process when the handler returns, waits for that.
-constexpr UINT kConsoleEnded = WM_APP + 1;
 DWORD mainThread = 0;
 HANDLE downloadEnded = nullptr;
 
 BOOL WINAPI OnConsoleEnd(DWORD event) {
-    PostThreadMessageA(mainThread, kConsoleEnded, event, 0);
+    PostThreadMessageA(mainThread, kConsoleEndedMessage, event, 0);
     constexpr DWORD kCloseGrace = 4000;  // Windows ends the process 5 s after a close
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
         WaitForSingleObject(downloadEnded, kCloseGrace);
@@ -88,7 +88,7 @@ int main() {
     SetConsoleCtrlHandler(OnConsoleEnd, TRUE);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (message.hwnd == nullptr && message.message == kConsoleEnded) {
+        if (message.hwnd == nullptr && message.message == kConsoleEndedMessage) {
             // Dropping the transfer removes its temporary file.
             transfer.reset();
             PrintLine("Error 10004 cancelled by signal");

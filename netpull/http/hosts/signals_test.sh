@@ -4,58 +4,10 @@
 # print "Error 10004 cancelled by signal" last and exit with 128 plus the signal's number;
 # after a SIGKILL, which nothing can catch, the next download to that path removes what the
 # killed process left.
-# Usage: signals_test.sh NETPULL_GET [EXE_PREFIX]
+# Usage: signals_test.sh NETPULL_GET
 set -euo pipefail
 getter=$1
-work=$(mktemp -d)
-server_pid=
-cleanup() {
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-# /slow announces 100 MB and sends 64 KiB at once, then a little every 50 ms for at most 60 s;
-# /small is whole at once.
-cat > "$work/server.py" <<'PY'
-import socket, sys, threading, time
-listener = socket.socket()
-listener.bind(("127.0.0.1", 0))
-listener.listen(8)
-open(sys.argv[1], "w").write(str(listener.getsockname()[1]))
-def serve(connection):
-    request = b""
-    while b"\r\n\r\n" not in request:
-        data = connection.recv(4096)
-        if not data:
-            return
-        request += data
-    try:
-        if b" /small " in request:
-            connection.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nsmall")
-        else:
-            connection.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n" + b"s" * 65536)
-            end = time.monotonic() + 60
-            while time.monotonic() < end:
-                connection.sendall(b"s" * 1024)
-                time.sleep(0.05)
-    except OSError:
-        pass
-    connection.close()
-end = time.monotonic() + 600
-while time.monotonic() < end:
-    connection, _ = listener.accept()
-    threading.Thread(target=serve, args=(connection,), daemon=True).start()
-PY
-python3 "$work/server.py" "$work/port" &
-server_pid=$!
-for _ in $(seq 200); do [ -s "$work/port" ] && break; sleep 0.1; done
-[ -s "$work/port" ] || fail "the server did not start"
-base=http://127.0.0.1:$(cat "$work/port")
-
-# temporaries: the temporary files beside the save path.
-temporaries() { find "$work" -maxdepth 1 -name '.saved.bin.netpull-*' | wc -l; }
+source "$(dirname "$0")/ended_download.sh"
 
 # started: runs the download in the background until its temporary file holds bytes.
 started() {
@@ -74,13 +26,7 @@ for signal in INT TERM HUP; do
     kill -s "$signal" "$getter_pid"
     status=0
     wait "$getter_pid" || status=$?
-    expected=$((128 + $(kill -l "$signal")))
-    [ "$status" = "$expected" ] || fail "SIG$signal: exit status $status, not $expected"
-    last=$(tail -n 1 "$work/events")
-    [ "$last" = "Error 10004 cancelled by signal" ] || fail "SIG$signal: last line '$last'"
-    [ "$(cat "$work/saved.bin")" = old ] || fail "SIG$signal: the save path changed"
-    [ "$(temporaries)" = 0 ] || fail "SIG$signal: a temporary file was left"
-    echo "SIG$signal: status $status, save path untouched, no temporary file"
+    ended_cleanly "SIG$signal" "$status" $((128 + $(kill -l "$signal")))
 done
 
 started
