@@ -1,7 +1,10 @@
 # Sourced by scripts that need real HTTP servers on loopback: starts nginx, apache2, lighttpd or
 # Python's http.server from Debian on a free loopback port, each with a configuration written
 # here into $work, serving the folder given; all of them stop when the script exits.
-# Needs: $work, an empty folder of the caller's. Each start_SERVER ROOT sets SERVER_port.
+# Needs: $work, an empty folder of the caller's. Each start_SERVER ROOT sets SERVER_port, unless
+# the caller chose it beforehand (to write configurations that point from one to another);
+# start_nginx, start_nginx_tls and start_apache take a second argument, settings added to each
+# server (nginx) or to the configuration (apache).
 # What each one answers besides the files of ROOT:
 #   nginx:    /moved 301, /broken 500, /ssi/ with server-side includes (a chunked body)
 #   apache:   /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin (a body without length is chunked)
@@ -78,10 +81,10 @@ CONF
 }
 
 start_nginx() {
-    local root=$1
+    local root=$1 extra=${2:-}
     require /usr/sbin/nginx
     chmod 755 "$root"
-    nginx_port=$(free_port)
+    nginx_port=${nginx_port:-$(free_port)}
     {
         nginx_settings nginx
         cat <<CONF
@@ -91,6 +94,7 @@ start_nginx() {
         location = /moved { return 301 /elsewhere; }
         location = /broken { return 500; }
         location /ssi/ { ssi on; ssi_types *; }
+        $extra
     }
 }
 CONF
@@ -100,10 +104,10 @@ CONF
 }
 
 start_apache() {
-    local root=$1 modules=/usr/lib/apache2/modules
+    local root=$1 extra=${2:-} modules=/usr/lib/apache2/modules
     require /usr/sbin/apache2
     chmod 755 "$root"
-    apache_port=$(free_port)
+    apache_port=${apache_port:-$(free_port)}
     cat > "$work/apache.conf" <<CONF
 ServerRoot "$work"
 ServerName localhost
@@ -113,6 +117,10 @@ DefaultRuntimeDir $work
 ErrorLog $work/logs/apache-error.log
 LoadModule mpm_prefork_module $modules/mod_mpm_prefork.so
 LoadModule authz_core_module $modules/mod_authz_core.so
+LoadModule authz_user_module $modules/mod_authz_user.so
+LoadModule authn_core_module $modules/mod_authn_core.so
+LoadModule authn_file_module $modules/mod_authn_file.so
+LoadModule auth_basic_module $modules/mod_auth_basic.so
 LoadModule alias_module $modules/mod_alias.so
 LoadModule cgi_module $modules/mod_cgi.so
 User www-data
@@ -126,6 +134,7 @@ ScriptAlias /cgi-bin/ "$work/cgi-bin/"
 <Directory "$work/cgi-bin">
     Require all granted
 </Directory>
+$extra
 CONF
     /usr/sbin/apache2 -f "$work/apache.conf" -k start
     wait_for_port "$apache_port"
@@ -177,7 +186,7 @@ make_certificate() {
 }
 
 start_nginx_tls() {
-    local root=$1 tls=$work/tls
+    local root=$1 extra=${2:-} tls=$work/tls
     require /usr/sbin/nginx
     chmod 755 "$root"
     mkdir -p "$tls"
@@ -189,7 +198,7 @@ start_nginx_tls() {
     make_certificate other "DNS:other.example"
     make_certificate expired "DNS:localhost,IP:127.0.0.1" ca expired
     make_certificate self "DNS:localhost,IP:127.0.0.1" self
-    nginx_tls_port=$(free_port)
+    nginx_tls_port=${nginx_tls_port:-$(free_port)}
     nginx_tls12_port=$(free_port)
     nginx_tls13_port=$(free_port)
     nginx_tls_other_port=$(free_port)
@@ -197,14 +206,14 @@ start_nginx_tls() {
     nginx_tls_self_port=$(free_port)
     nginx_tls_old_port=$(free_port)
     nginx_tls_asking_port=$(free_port)
-    local servers="" server name port protocols extra
+    local servers="" server name port protocols settings
     # certificate:port:protocols[:more settings]
     for server in "loopback:$nginx_tls_port:TLSv1.2 TLSv1.3" "loopback:$nginx_tls12_port:TLSv1.2" \
         "loopback:$nginx_tls13_port:TLSv1.3" "other:$nginx_tls_other_port:TLSv1.2 TLSv1.3" \
         "expired:$nginx_tls_expired_port:TLSv1.2 TLSv1.3" "self:$nginx_tls_self_port:TLSv1.2 TLSv1.3" \
         "loopback:$nginx_tls_old_port:TLSv1 TLSv1.1" \
         "loopback:$nginx_tls_asking_port:TLSv1.2:ssl_verify_client optional_no_ca;"; do
-        IFS=: read -r name port protocols extra <<< "$server"
+        IFS=: read -r name port protocols settings <<< "$server"
         servers+="
     server {
         listen 127.0.0.1:$port ssl;
@@ -212,9 +221,10 @@ start_nginx_tls() {
         ssl_certificate_key $tls/$name.key;
         ssl_protocols $protocols;
         ssl_ciphers DEFAULT:@SECLEVEL=0;
-        $extra
+        $settings
         root $root;
         location /ssi/ { ssi on; ssi_types *; }
+        $extra
     }"
     done
     { nginx_settings nginx-tls; printf '%s\n}\n' "$servers"; } > "$work/nginx-tls.conf"

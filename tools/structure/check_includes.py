@@ -12,7 +12,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 TABLE = os.path.join(HERE, "module_dependencies.txt")
 SOURCE_SUFFIXES = (".h", ".cpp", ".inc")
-TEST_FILE = re.compile(r"_(test|benchmark|fuzz|test_main)\.cpp$")
+TEST_FILE = re.compile(r"_(test|benchmark|fuzz|test_main)\.cpp$|_test_fixture\.h$")
 INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^>"]+)[>"]', re.M)
 QT_HEADER = re.compile(r"^Q[A-Z]|^Qt[A-Z]|^qt")
 

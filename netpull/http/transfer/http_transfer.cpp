@@ -15,8 +15,6 @@
 namespace netpull::http {
 namespace {
 
-constexpr std::int32_t kHttpPort = 80;
-constexpr std::int32_t kHttpsPort = 443;
 constexpr std::uint32_t kSpeedWindowMs = 1000;
 constexpr std::int32_t kTimedOut = WSAETIMEDOUT;
 
@@ -45,22 +43,6 @@ std::string RewrittenUrl(std::string url) {
     return url;
 }
 
-// The scheme of a lower-cased URL: the letters, digits, "+", "-" and "." before its first
-// "://", when they start with a letter and come before any "/", "?" or "#"; else empty.
-std::string SchemeOf(const std::string& url) {
-    const auto end = url.find("://");
-    if (end == std::string::npos || end == 0 || !std::isalpha(static_cast<unsigned char>(url[0])))
-        return {};
-    const bool valid = std::all_of(
-        url.begin(), url.begin() + static_cast<std::ptrdiff_t>(end),
-        [](unsigned char c) { return std::isalnum(c) || c == '+' || c == '-' || c == '.'; });
-    return valid ? url.substr(0, end) : std::string();
-}
-
-bool CarriedAsIs(unsigned char c) {
-    return c > 0x20 && c < 0x7F;
-}
-
 }  // namespace
 
 const TransferTimeouts& CurrentTransferTimeouts() {
@@ -70,60 +52,11 @@ void SetTransferTimeoutsForTesting(const TransferTimeouts& timeouts) {
     Timeouts() = timeouts;
 }
 
-HostAndPort HostOfUrl(const std::string& rewrittenUrl) {
-    std::string host = rewrittenUrl;
-    const std::string scheme = SchemeOf(host);
-    if (!scheme.empty() && scheme != "http" && scheme != "https")
-        throw SocketError(kUnsupportedScheme, "HTTP.Download", "unsupported URL scheme: " + scheme);
-    const bool secure = scheme == "https";
-    if (secure) host.erase(0, scheme.size() + 3);
-    for (auto at = host.find("http://"); at != std::string::npos; at = host.find("http://"))
-        host.erase(at, 7);
-    host = host.substr(0, host.find('/'));
-    const std::int32_t defaultPort = secure ? kHttpsPort : kHttpPort;
-    const auto colon = host.rfind(':');
-    if (colon == std::string::npos) return {host, defaultPort, secure};
-    const std::string digits = host.substr(colon + 1);
-    const bool numeric =
-        !digits.empty() && digits.size() <= 5 &&
-        std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); });
-    if (!numeric || std::stoi(digits) < 1 || std::stoi(digits) > 65535)
-        return {host, defaultPort, secure};
-    return {host.substr(0, colon), std::stoi(digits), secure};
-}
-
-std::string RequestTarget(const std::string& requestUrl) {
-    std::string url = requestUrl;
-    std::replace(url.begin(), url.end(), '\\', '/');
-    url = url.substr(0, url.find('#'));
-    const std::string scheme = SchemeOf(RewrittenUrl(url));
-    if (!scheme.empty()) url.erase(0, scheme.size() + 3);
-    const auto pathStart = url.find_first_of("/?");
-    std::string target = pathStart == std::string::npos ? std::string() : url.substr(pathStart);
-    if (target.empty() || target.front() == '?') target.insert(0, "/");
-    std::string encoded;
-    encoded.reserve(target.size());
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (const unsigned char c : target) {
-        if (CarriedAsIs(c)) {
-            encoded += static_cast<char>(c);
-        } else {
-            encoded += '%';
-            encoded += kHex[c >> 4];
-            encoded += kHex[c & 0xF];
-        }
-    }
-    return encoded;
-}
-
-std::string HostField(const HostAndPort& target) {
-    const std::int32_t schemePort = target.secure ? kHttpsPort : kHttpPort;
-    return target.port == schemePort ? target.host
-                                     : target.host + ":" + std::to_string(target.port);
-}
-
 std::string RequestText(const std::string& target, const std::string& localIp,
-                        const std::string& hostField) {
+                        const std::string& hostField,
+                        const std::optional<std::string>& credentials) {
+    const std::string authorization =
+        credentials ? "Authorization: " + *credentials + "\r\n" : std::string();
     return "GET " + target +
            " HTTP/1.1\r\n"
            "Accept: */*\r\n"
@@ -135,8 +68,7 @@ std::string RequestText(const std::string& target, const std::string& localIp,
            "Accept-Encoding: identity\r\n"
            "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\n"
            "Host: " +
-           hostField +
-           "\r\n"
+           hostField + "\r\n" + authorization +
            "Connection: Close\r\n"
            "\r\n";
 }
@@ -153,14 +85,20 @@ HTTPtransfer::~HTTPtransfer() {
 void HTTPtransfer::Download(std::string& URL, const std::string& SaveAs) {
     const std::string requestUrl = URL;
     URL = RewrittenUrl(URL);
-    // A URL of another scheme is refused before anything changes: a running download goes on.
-    const HostAndPort target = HostOfUrl(URL);
+    // A URL of another scheme, or one that cannot be read, is refused before anything
+    // changes: a running download goes on.
+    const HttpUrl target = ReadCallersUrl(requestUrl);
     // A folder cannot take the body: refused before a byte is asked for.
     if (const std::string reason = OutputFile::CheckSavePath(SaveAs); !reason.empty())
         throw SocketError(kFileError, "HTTP.Download", "cannot create " + SaveAs + ": " + reason);
     downloadedBytes_ = 0;
     savePath_ = SaveAs;
-    secure_ = target.secure;
+    url_ = target;
+    credentials_ = BasicCredentials(target);
+    namedHost_ = target.host;
+    namedPort_ = target.port;
+    redirects_ = 0;
+    foundServer_ = false;
     OpenConnection(target.host, requestUrl, target.port);
 }
 
@@ -241,11 +179,11 @@ void HTTPtransfer::Socket_OnConnect() {
     const std::uint64_t generation = generation_;
     connected_ = true;
     lastActivity_ = loop::TickCount();
-    Raise(events.FoundServer);
+    if (!std::exchange(foundServer_, true)) Raise(events.FoundServer);
     if (Raised(generation) || !Socket) return;
-    const std::string request = RequestText(RequestTarget(requestUrl_), Socket->LocalIP(),
-                                            HostField({hostName_, port_, secure_}));
-    if (!secure_) return Socket->SendData(Variant(request));
+    const std::string request =
+        RequestText(RequestTarget(url_), Socket->LocalIP(), HostField(url_), credentials_);
+    if (!url_.secure) return Socket->SendData(Variant(request));
     // Over TLS the request waits for the handshake, which the silence limit covers.
     pendingRequest_ = request;
     tls_ = TlsSession::Create(hostName_);
@@ -322,6 +260,28 @@ void HTTPtransfer::HeaderArrival(std::string_view arrival) {
     if (!Raised(generation) && BodyComplete()) Finish();
 }
 
+// The same request to where a redirect points, on a connection of its own: the Location read
+// against the URL of this response. The caller's credentials go only to the host and port the
+// caller named.
+void HTTPtransfer::FollowRedirect(const std::string& location) {
+    if (++redirects_ > kMaxRedirects) return Fail(kTooManyRedirects, "too many redirects");
+    HttpUrl next;
+    try {
+        next = ReadHttpUrl(Resolve(url_.Reference(), SplitReference(location)), "HTTP.Download");
+    } catch (const SocketError& e) {
+        return Fail(e.Number(), e.Description() + " (Location: " + location + ")");
+    }
+    if (url_.secure && !next.secure)
+        return Fail(kInsecureRedirect, "redirect from https:// to http:// refused");
+    if (next.host != namedHost_ || next.port != namedPort_) credentials_.reset();
+    url_ = next;
+    try {
+        OpenConnection(next.host, {}, next.port);
+    } catch (const SocketError& e) {
+        Fail(e.Number(), e.Description());
+    }
+}
+
 // Checks the status and the framing before anything touches the save path, then creates the
 // file.
 bool HTTPtransfer::StartBody(const ResponseHeader& header) {
@@ -329,12 +289,18 @@ bool HTTPtransfer::StartBody(const ResponseHeader& header) {
         Fail(kBadStatusLine, "malformed status line");
         return false;
     }
-    if (header.status != 200) {
-        Fail(header.status, "server error");
-        return false;
-    }
     if (!header.fieldLinesValid) {
         Fail(kBadStatusLine, "malformed header line");
+        return false;
+    }
+    if (header.Redirect() && header.location) {
+        FollowRedirect(*header.location);
+        return false;
+    }
+    if (header.status != 200) {
+        // Where the server pointed, for a host to show.
+        Fail(header.status, header.location ? "server error (Location: " + *header.location + ")"
+                                            : "server error");
         return false;
     }
     if (header.UnsupportedCodings()) {

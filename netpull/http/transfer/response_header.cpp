@@ -86,6 +86,8 @@ void ReadField(std::string_view line, ResponseHeader& header) {
         header.contentLength = length;
     } else if (name == "transfer-encoding") {
         AddCodings(value, header.transferCodings);
+    } else if (name == "location" && !header.location) {
+        header.location = std::string(value);
     }
 }
 

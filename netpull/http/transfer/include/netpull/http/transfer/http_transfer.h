@@ -9,30 +9,18 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "netpull/http/transfer/chunked_decoder.h"
 #include "netpull/http/transfer/output_file.h"
 #include "netpull/http/transfer/response_header.h"
+#include "netpull/http/transfer/transfer_errors.h"
+#include "netpull/http/transfer/url.h"
 #include "netpull/socket/csocket.h"
 #include "netpull/socket/windows_api.h"
 
 namespace netpull::http {
-
-// The transfer's own error numbers, beside the socket layer's and the HTTP statuses.
-inline constexpr std::int32_t kConnectionLost = 1;
-inline constexpr std::int32_t kHeaderTooLarge = 2;
-inline constexpr std::int32_t kBadStatusLine = 3;
-inline constexpr std::int32_t kBadChunkedBody = 4;
-inline constexpr std::int32_t kBadContentLength = 5;
-inline constexpr std::int32_t kUnsupportedScheme = 6;
-// The secure connection's: its handshake, the server's certificate, and the records after it.
-inline constexpr std::int32_t kTlsHandshakeFailed = 7;
-inline constexpr std::int32_t kCertificateUntrusted = 8;
-inline constexpr std::int32_t kCertificateExpired = 9;
-inline constexpr std::int32_t kCertificateWrongHost = 10;
-inline constexpr std::int32_t kTlsConnectionFailed = 11;
-inline constexpr std::int32_t kFileError = 75;  // "Path/File access error", as hosts know it
 
 class TlsSession;
 
@@ -59,14 +47,16 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     std::int64_t ReceivedBytes() const { return receivedBytes_; }
 
     // Starts the download; URL comes back with "\" turned into "/" and lower-cased. A URL of
-    // another scheme than http:// or https://, or a failure to start the connection, is raised
-    // as the socket layer's SocketError.
+    // another scheme than http:// or https://, a URL that cannot be read, or a failure to
+    // start the connection, is raised as the socket layer's SocketError. Redirects are
+    // followed; userinfo in the URL goes to its host as Basic credentials.
     void Download(std::string& URL, const std::string& SaveAs);
     void Cancel();
 
   private:
     HTTPtransfer() = default;
     void OpenConnection(const std::string& host, const std::string& url, std::int32_t port);
+    void FollowRedirect(const std::string& location);
     void ResetTransfer();
     void Socket_OnConnect();
     void Socket_OnDataArrival();
@@ -87,8 +77,13 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
 
     std::string hostName_;
     std::string requestUrl_;
-    std::int32_t port_ = 80;
-    bool secure_ = false;
+    std::int32_t port_ = kHttpPort;
+    HttpUrl url_;                             // the URL of the current connection
+    std::optional<std::string> credentials_;  // for the host and port the caller named
+    std::string namedHost_;
+    std::int32_t namedPort_ = 0;
+    int redirects_ = 0;
+    bool foundServer_ = false;  // raised at the first connection only
     std::string savePath_;
     HeaderGatherer header_;
     bool headerComplete_ = false;
@@ -114,26 +109,12 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     std::uint64_t generation_ = 0;
 };
 
-// The host name and port of a URL: the scheme removed, up to the first "/", and a ":port"
-// suffix taken as the port (without one, 80 for http:// and for a URL without a scheme, 443
-// for https://). Any other scheme throws SocketError kUnsupportedScheme.
-struct HostAndPort {
-    std::string host;
-    std::int32_t port;
-    bool secure = false;  // https://: the connection runs TLS
-};
-HostAndPort HostOfUrl(const std::string& rewrittenUrl);
+// At most this many redirects are followed; the next one ends the download.
+inline constexpr int kMaxRedirects = 10;
 
-// The request target of a URL as the caller gave it: its path and query ("/" without a path),
-// with "\" read as "/", without scheme, host or fragment; bytes a request line cannot carry
-// are percent-encoded.
-std::string RequestTarget(const std::string& requestUrl);
-
-// The Host field's value: the host, and ":port" when the port is not the scheme's own.
-std::string HostField(const HostAndPort& target);
-
-// The request text sent when the connection is up.
+// The request text sent when the connection is up; credentials go as Authorization.
 std::string RequestText(const std::string& target, const std::string& localIp,
-                        const std::string& hostField);
+                        const std::string& hostField,
+                        const std::optional<std::string>& credentials = std::nullopt);
 
 }  // namespace netpull::http

@@ -39,12 +39,19 @@ struct ResponseHeader {
     // False when a field line begins with a space or a tab: a folded line, which this client
     // refuses rather than joins to the line before.
     bool fieldLinesValid = true;
+    // The first Location field's value, where the server points to.
+    std::optional<std::string> location;
     // The transfer codings of every Transfer-Encoding line, in order, lower case, ", " between.
     std::string transferCodings;
     // The body is chunked: the codings are exactly "chunked", the only one this client decodes.
     bool Chunked() const { return transferCodings == "chunked"; }
     // Codings this client cannot decode, as it asks for none: anything but "chunked" alone.
     bool UnsupportedCodings() const { return !transferCodings.empty() && !Chunked(); }
+
+    // A status that sends the same request elsewhere when it names a Location.
+    bool Redirect() const {
+        return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+    }
 
     // "100 Continue", "103 Early Hints": another header follows. 101 is not interim here:
     // no upgrade was asked for.
