@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build python3 clang-format-14 clang-14 libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libgl-dev libc-ares-dev libssl-dev openssl mingw-w64-tools curl time
-    nginx-light apache2 lighttpd qt6-translations-l10n xvfb xauth openbox x11-utils
+    nginx-light apache2 lighttpd tinyproxy-bin qt6-translations-l10n xvfb xauth openbox x11-utils
     xdotool x11-xkb-utils at-spi2-core python3-pyatspi dbus-daemon
     dpkg-dev desktop-file-utils appstream
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 googletest

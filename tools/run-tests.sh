@@ -24,6 +24,9 @@ build build-win64 -DPROJECT_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolcha
 build build-win32 -DPROJECT_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/i686-w64-mingw32.cmake"
 
 export QT_QPA_PLATFORM=offscreen
+# The tests choose their proxies themselves: a proxy of the machine's would take their loopback
+# downloads (nothing is bypassed by default, as with curl).
+unset http_proxy https_proxy HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
 status=0
 echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$top/tools/lsan-suppressions.txt ctest --test-dir "$top/build-sanitize" -j "$jobs" --output-on-failure || status=1

@@ -10,6 +10,8 @@
 #   apache:   /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin (a body without length is chunked)
 #   lighttpd: /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin
 #   python:   a folder's name without its final "/" gives 301
+# start_tinyproxy NAME SETTINGS... starts a proxy with those lines of settings, NAME_port, its
+# log $work/logs/NAME.log.
 # start_nginx_tls ROOT serves ROOT over TLS, with certificates made here by a test authority
 # ($test_authority, its PEM file): nginx_tls_port for localhost and 127.0.0.1 (TLS 1.2 and 1.3;
 # nginx_tls12_port and nginx_tls13_port the same with one version each), nginx_tls_other_port
@@ -168,6 +170,21 @@ start_python() {
     wait_for_port "$python_port"
 }
 
+# start_tinyproxy NAME SETTINGS...: a tinyproxy on a free loopback port, NAME_port.
+start_tinyproxy() {
+    local name=$1 port
+    shift
+    require /usr/bin/tinyproxy
+    port=$(free_port)
+    {
+        printf 'Port %s\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 60\nLogLevel Info\n' "$port"
+        printf 'LogFile "%s"\nPidFile "%s"\nMaxClients 20\n' "$work/logs/$name.log" "$work/$name.pid"
+        printf '%s\n' "$@"
+    } > "$work/$name.conf"
+    tinyproxy -d -c "$work/$name.conf" > /dev/null 2>&1 &
+    wait_for_port "$port"
+    printf -v "${name}_port" '%s' "$port"
+}
 # make_certificate NAME SUBJECT_ALT_NAMES [ca|self] [expired]: $work/tls/NAME.{key,pem}.
 # RSA keys: Wine's crypt32 now and then rejects a sound ECDSA signature.
 make_certificate() {

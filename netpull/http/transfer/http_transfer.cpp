@@ -53,10 +53,11 @@ void SetTransferTimeoutsForTesting(const TransferTimeouts& timeouts) {
 }
 
 std::string RequestText(const std::string& target, const std::string& localIp,
-                        const std::string& hostField,
-                        const std::optional<std::string>& credentials) {
+                        const std::string& hostField, const std::optional<std::string>& credentials,
+                        const std::optional<std::string>& proxyCredentials) {
     const std::string authorization =
-        credentials ? "Authorization: " + *credentials + "\r\n" : std::string();
+        (credentials ? "Authorization: " + *credentials + "\r\n" : std::string()) +
+        (proxyCredentials ? "Proxy-Authorization: " + *proxyCredentials + "\r\n" : std::string());
     return "GET " + target +
            " HTTP/1.1\r\n"
            "Accept: */*\r\n"
@@ -70,6 +71,15 @@ std::string RequestText(const std::string& target, const std::string& localIp,
            "Host: " +
            hostField + "\r\n" + authorization +
            "Connection: Close\r\n"
+           "\r\n";
+}
+
+std::string ConnectText(const HttpUrl& target, const std::optional<std::string>& proxyCredentials) {
+    const std::string authority =
+        (target.ipv6 ? "[" + target.host + "]" : target.host) + ":" + std::to_string(target.port);
+    return "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n" +
+           (proxyCredentials ? "Proxy-Authorization: " + *proxyCredentials + "\r\n"
+                             : std::string()) +
            "\r\n";
 }
 
@@ -88,12 +98,14 @@ void HTTPtransfer::Download(std::string& URL, const std::string& SaveAs) {
     // A URL of another scheme, or one that cannot be read, is refused before anything
     // changes: a running download goes on.
     const HttpUrl target = ReadCallersUrl(requestUrl);
+    const std::optional<HttpUrl> proxy = ProxyFor(target);
     // A folder cannot take the body: refused before a byte is asked for.
     if (const std::string reason = OutputFile::CheckSavePath(SaveAs); !reason.empty())
         throw SocketError(kFileError, "HTTP.Download", "cannot create " + SaveAs + ": " + reason);
     downloadedBytes_ = 0;
     savePath_ = SaveAs;
     url_ = target;
+    proxy_ = proxy;
     credentials_ = BasicCredentials(target);
     namedHost_ = target.host;
     namedPort_ = target.port;
@@ -123,7 +135,11 @@ void HTTPtransfer::OpenConnection(const std::string& host, const std::string& ur
                                     const std::string&, const std::string&, std::int32_t, bool&) {
         if (const auto self = weak.lock()) self->Socket_OnError(number, description);
     };
-    Socket->Connect(Variant(hostName_), Variant(port_));
+    // Through a proxy, the connection goes to the proxy.
+    if (proxy_)
+        Socket->Connect(Variant(proxy_->host), Variant(proxy_->port));
+    else
+        Socket->Connect(Variant(hostName_), Variant(port_));
     StartTimeoutTimer();
 }
 
@@ -139,6 +155,8 @@ void HTTPtransfer::ResetTransfer() {
     totalBytes_ = 0;
     receivedBytes_ = 0;
     connected_ = false;
+    tunnel_ = Tunnel::None;
+    tunnelHeader_ = {};
     tls_.reset();
     pendingRequest_.clear();
     output_.Discard();
@@ -181,16 +199,56 @@ void HTTPtransfer::Socket_OnConnect() {
     lastActivity_ = loop::TickCount();
     if (!std::exchange(foundServer_, true)) Raise(events.FoundServer);
     if (Raised(generation) || !Socket) return;
-    const std::string request =
-        RequestText(RequestTarget(url_), Socket->LocalIP(), HostField(url_), credentials_);
+    // Through a proxy, http:// asks the proxy for the absolute URL; https:// asks it for a
+    // tunnel first, and the request waits for the handshake through it.
+    const bool viaProxy = proxy_ && !url_.secure;
+    const std::string request = RequestText(
+        viaProxy ? "http://" + HostField(url_) + RequestTarget(url_) : RequestTarget(url_),
+        Socket->LocalIP(), HostField(url_), credentials_,
+        viaProxy ? BasicCredentials(*proxy_) : std::nullopt);
     if (!url_.secure) return Socket->SendData(Variant(request));
-    // Over TLS the request waits for the handshake, which the silence limit covers.
     pendingRequest_ = request;
+    if (!proxy_) return StartTls();
+    tunnel_ = Tunnel::Asking;
+    Socket->SendData(Variant(ConnectText(url_, BasicCredentials(*proxy_))));
+}
+
+// Over TLS the request waits for the handshake, which the silence limit covers.
+void HTTPtransfer::StartTls() {
     tls_ = TlsSession::Create(hostName_);
     std::string records;
     const bool started = tls_->Start(records);
     if (!records.empty()) Socket->SendData(Variant(records));
     if (!started) Fail(tls_->Failed().number, tls_->Failed().description);
+}
+
+// The proxy's answer to CONNECT: a 2xx opens the tunnel, in which TLS to the server begins.
+void HTTPtransfer::TunnelArrival(std::string_view bytes) {
+    HeaderGatherer::State state = tunnelHeader_.Add(bytes);
+    ResponseHeader parsed;
+    while (state == HeaderGatherer::State::Complete &&
+           (parsed = ParseResponseHeader(tunnelHeader_.Text())).Interim())
+        state = tunnelHeader_.NextHeader();
+    switch (state) {
+        case HeaderGatherer::State::TooLarge:
+            return Fail(kHeaderTooLarge, "response header too large");
+        case HeaderGatherer::State::Gathering:
+            if (!MayBeginStatusLine(tunnelHeader_.Text()))
+                return Fail(kBadStatusLine, "malformed status line from the proxy");
+            return;
+        case HeaderGatherer::State::Complete:
+            break;
+    }
+    if (!parsed.statusLineValid)
+        return Fail(kBadStatusLine, "malformed status line from the proxy");
+    if (parsed.status == 407) return Fail(407, "proxy authentication required");
+    if (parsed.status < 200 || parsed.status > 299)
+        return Fail(parsed.status, "proxy refused the tunnel");
+    // The server speaks after the client's first TLS record: nothing can come before it.
+    if (!tunnelHeader_.TakeBody().empty())
+        return Fail(kTlsHandshakeFailed, "TLS handshake failed: bytes before the handshake");
+    tunnel_ = Tunnel::Open;
+    StartTls();
 }
 
 void HTTPtransfer::Socket_OnDataArrival() {
@@ -201,6 +259,7 @@ void HTTPtransfer::Socket_OnDataArrival() {
     const std::string* bytes = chunk.Get<std::string>();
     if (bytes == nullptr) return;
     receivedBytes_ += static_cast<std::int64_t>(bytes->size());
+    if (tunnel_ == Tunnel::Asking) return TunnelArrival(*bytes);
     if (!tls_) return PlainArrival(*bytes);
     // The buffers' memory serves every arrival; the decrypted bytes are this call's own while
     // handlers run, in case one pumps messages and another arrival comes meanwhile.
@@ -266,8 +325,10 @@ void HTTPtransfer::HeaderArrival(std::string_view arrival) {
 void HTTPtransfer::FollowRedirect(const std::string& location) {
     if (++redirects_ > kMaxRedirects) return Fail(kTooManyRedirects, "too many redirects");
     HttpUrl next;
+    std::optional<HttpUrl> proxy;
     try {
         next = ReadHttpUrl(Resolve(url_.Reference(), SplitReference(location)), "HTTP.Download");
+        proxy = ProxyFor(next);
     } catch (const SocketError& e) {
         return Fail(e.Number(), e.Description() + " (Location: " + location + ")");
     }
@@ -275,6 +336,7 @@ void HTTPtransfer::FollowRedirect(const std::string& location) {
         return Fail(kInsecureRedirect, "redirect from https:// to http:// refused");
     if (next.host != namedHost_ || next.port != namedPort_) credentials_.reset();
     url_ = next;
+    proxy_ = proxy;
     try {
         OpenConnection(next.host, {}, next.port);
     } catch (const SocketError& e) {
@@ -295,6 +357,10 @@ bool HTTPtransfer::StartBody(const ResponseHeader& header) {
     }
     if (header.Redirect() && header.location) {
         FollowRedirect(*header.location);
+        return false;
+    }
+    if (header.status == 407 && proxy_) {
+        Fail(407, "proxy authentication required");
         return false;
     }
     if (header.status != 200) {

@@ -2,7 +2,8 @@
 # Netpull.ocx in three Windows hosts under Wine, against a loopback nginx: registered with
 # regsvr32 (every entry read back with reg query), our own container (netpull_container_test,
 # over http:// and over https:// with a test authority), a host in Wine's ATL container (whose
-# window is saved as SCREENSHOT), both downloading from nginx with their events, and a script
+# window is saved as SCREENSHOT), both downloading from nginx with their events (the ATL host
+# also through a redirect and through tinyproxy), and a script
 # for Wine's script host (which connects no events); then regsvr32 /u, after which the registry
 # is as it was before.
 # Usage: activex_hosts_test.sh WINE_RUN FOLDER_OF_NETPULL_OCX SCREENSHOT.png
@@ -16,8 +17,9 @@ source "$here/../../../../tools/servers/loopback_servers.sh"
 mkdir -p "$work/root" "$work/out"
 head -c 3000000 /dev/urandom > "$work/root/source.bin"
 chmod -R a+rX "$work/root"
-start_nginx "$work/root"
+start_nginx "$work/root" "location = /hop { return 302 /source.bin; }"
 start_nginx_tls "$work/root"
+start_tinyproxy proxy
 base="http://127.0.0.1:$nginx_port"
 
 failures=0
@@ -90,6 +92,25 @@ else
     cat "$work/atl.log"
     fail "the host in the ATL container did not download the file"
 fi
+
+# The same host through one redirect, and through a proxy that the environment names.
+for route in redirect proxy; do
+    url=$base/source.bin proxy=""
+    [ "$route" = redirect ] && url=$base/hop
+    [ "$route" = proxy ] && proxy=127.0.0.1:$proxy_port
+    rm -f "$work/out/atl.bin"
+    if http_proxy=$proxy timeout 120 "$run" "$folder/netpull_atl_host.exe" "$url" \
+        "$(windows_path "$work/out/atl.bin")" "$(windows_path "$work/out/atl-$route.bmp")" \
+        > "$work/atl.log" 2>&1 &&
+        [ "$(sha256sum < "$work/out/atl.bin")" = "$(sha256sum < "$work/root/source.bin")" ]; then
+        ok "ATL container through a $route: sha256 matches"
+    else
+        cat "$work/atl.log"
+        fail "the host in the ATL container did not download through a $route"
+    fi
+done
+grep -q "GET http://127.0.0.1:$nginx_port/source.bin" "$work/logs/proxy.log" ||
+    fail "the ATL container's download did not go through the proxy"
 
 # Wine's script host, with the helper that clicks OK in the script's message box once the file
 # is saved.

@@ -14,6 +14,7 @@
 
 #include "netpull/http/transfer/chunked_decoder.h"
 #include "netpull/http/transfer/output_file.h"
+#include "netpull/http/transfer/proxy_choice.h"
 #include "netpull/http/transfer/response_header.h"
 #include "netpull/http/transfer/transfer_errors.h"
 #include "netpull/http/transfer/url.h"
@@ -57,6 +58,8 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     HTTPtransfer() = default;
     void OpenConnection(const std::string& host, const std::string& url, std::int32_t port);
     void FollowRedirect(const std::string& location);
+    void StartTls();
+    void TunnelArrival(std::string_view bytes);
     void ResetTransfer();
     void Socket_OnConnect();
     void Socket_OnDataArrival();
@@ -83,7 +86,12 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
     std::string namedHost_;
     std::int32_t namedPort_ = 0;
     int redirects_ = 0;
-    bool foundServer_ = false;  // raised at the first connection only
+    bool foundServer_ = false;      // raised at the first connection only
+    std::optional<HttpUrl> proxy_;  // the proxy the current connection goes through
+    // https:// through a proxy: the tunnel is asked for, then open for TLS to the server.
+    enum class Tunnel { None, Asking, Open };
+    Tunnel tunnel_ = Tunnel::None;
+    HeaderGatherer tunnelHeader_;
     std::string savePath_;
     HeaderGatherer header_;
     bool headerComplete_ = false;
@@ -112,9 +120,15 @@ class HTTPtransfer : public std::enable_shared_from_this<HTTPtransfer> {
 // At most this many redirects are followed; the next one ends the download.
 inline constexpr int kMaxRedirects = 10;
 
-// The request text sent when the connection is up; credentials go as Authorization.
+// The request text sent when the connection is up; credentials go as Authorization, those of
+// a proxy as Proxy-Authorization.
 std::string RequestText(const std::string& target, const std::string& localIp,
                         const std::string& hostField,
-                        const std::optional<std::string>& credentials = std::nullopt);
+                        const std::optional<std::string>& credentials = std::nullopt,
+                        const std::optional<std::string>& proxyCredentials = std::nullopt);
+
+// The request that asks a proxy for a tunnel to the URL's host and port (RFC 9110 section
+// 9.3.6).
+std::string ConnectText(const HttpUrl& target, const std::optional<std::string>& proxyCredentials);
 
 }  // namespace netpull::http
