@@ -4,7 +4,10 @@
 # goes first rotates too), and reports each run's throughputs, the median of the ratios to
 # curl, and netpull-get's peak memory beside its idle size (a download of an empty file).
 # Usage: netpull_vs_curl.sh PATH/TO/netpull-get [SIZE_MIB [PATH/TO/netpull-get.sh]]
-# With NETPULL_BENCH_HTTPS=1, over https:// with a test authority that all three trust.
+# With NETPULL_BENCH_HTTPS=1, over https:// with a test authority that all three trust; with
+# NETPULL_BENCH_PROXY=1, all three through tinyproxy on loopback, named by http_proxy and
+# https_proxy. NETPULL_BENCH_REDIRECT=1 measures instead what one redirect adds to a download
+# of an empty file, beside the time of one connection and request as curl reports it.
 set -euo pipefail
 getter=$1
 size_mib=${2:-1024}
@@ -23,8 +26,36 @@ if [ "${NETPULL_BENCH_HTTPS:-}" = 1 ]; then
     # netpull-get.exe reads the file by its Windows path; curl and netpull-get ignore this.
     [ -n "$windows_getter" ] && export WINEPATH_AUTHORITY="Z:${test_authority//\//\\}"
 else
-    start_nginx "$work/root"
+    start_nginx "$work/root" "location = /hop { return 302 /empty.bin; }"
     url=http://127.0.0.1:$nginx_port
+fi
+if [ "${NETPULL_BENCH_PROXY:-}" = 1 ]; then
+    start_tinyproxy proxy "LogLevel Critical"
+    export http_proxy=127.0.0.1:$proxy_port https_proxy=127.0.0.1:$proxy_port
+fi
+if [ "${NETPULL_BENCH_REDIRECT:-}" = 1 ]; then
+    # Milliseconds of each download, direct and through /hop, alternated.
+    for _ in $(seq 30); do
+        for path in empty.bin hop; do
+            start=$(date +%s%N)
+            "$getter" "$url/$path" "$out/empty" > /dev/null 2>&1
+            echo "$path $((($(date +%s%N) - start) / 1000))"
+        done
+    done > "$work/redirects"
+    connection=$(for _ in $(seq 30); do curl -s -o /dev/null -w '%{time_starttransfer}\n' "$url/empty.bin"; done)
+    python3 - "$work/redirects" $connection <<'PY'
+import statistics, sys
+times = {"empty.bin": [], "hop": []}
+for line in open(sys.argv[1]):
+    path, microseconds = line.split()
+    times[path].append(int(microseconds) / 1000)
+direct, redirected = statistics.median(times["empty.bin"]), statistics.median(times["hop"])
+connection = statistics.median(float(s) * 1000 for s in sys.argv[2:])
+print(f"empty file direct: median {direct:.2f} ms; through one redirect: {redirected:.2f} ms; "
+      f"the redirect adds {redirected - direct:.2f} ms; one connection and request (curl): "
+      f"{connection:.2f} ms")
+PY
+    exit 0
 fi
 measure() {  # prints "seconds peak_kib"; each run starts with no dirty pages of the last one
     sync

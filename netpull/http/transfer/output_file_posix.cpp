@@ -66,6 +66,7 @@ std::string OutputFile::CheckSavePath(const std::string& savePath) {
 
 std::string OutputFile::Create(const std::string& savePath) {
     Discard();
+    written_ = writebackAsked_ = 0;
     if (std::string reason = CheckSavePath(savePath); !reason.empty()) return reason;
     const std::string target = FinalTarget(savePath);
     struct stat existing {};
@@ -108,6 +109,15 @@ std::string OutputFile::Write(std::string_view bytes) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::strerror(errno);
         bytes.remove_prefix(static_cast<std::size_t>(n));
+        written_ += n;
+    }
+    // Every few MiB the disk starts writing back what came, without waiting for it: the
+    // flush before the rename then has little left to do. Not every file system can.
+    constexpr std::int64_t kWritebackStretch = 8 * 1024 * 1024;
+    if (!temporaryPath_.empty() && written_ - writebackAsked_ >= kWritebackStretch) {
+        ::sync_file_range(static_cast<int>(file_), writebackAsked_, written_ - writebackAsked_,
+                          SYNC_FILE_RANGE_WRITE);
+        writebackAsked_ = written_;
     }
     return {};
 }

@@ -37,6 +37,10 @@ class OutputFile {
     std::intptr_t file_ = kNoFile;
     std::string savePath_;
     std::string temporaryPath_;
+    // Bytes written, and how far the disk has been asked to write them back: the flush at the
+    // end then waits for little more than the last stretch.
+    std::int64_t written_ = 0;
+    std::int64_t writebackAsked_ = 0;
 };
 
 }  // namespace netpull::http
