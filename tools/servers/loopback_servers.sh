@@ -16,8 +16,12 @@
 # ($test_authority, its PEM file): nginx_tls_port for localhost and 127.0.0.1 (TLS 1.2 and 1.3;
 # nginx_tls12_port and nginx_tls13_port the same with one version each), nginx_tls_other_port
 # for another name, nginx_tls_expired_port expired, nginx_tls_self_port self-signed,
-# nginx_tls_old_port with TLS 1.0 and 1.1 alone, and nginx_tls_asking_port asking for a client
-# certificate that it does not require.
+# nginx_tls_old_port with TLS 1.0 and 1.1 alone, nginx_tls_asking_port asking for a client
+# certificate that it does not require, nginx_tls_cn_only_port whose certificate names
+# localhost only in its common name (an address in its alternative names),
+# nginx_tls_rsa1024_port with an RSA-1024 key, nginx_tls_sha1_port signed with SHA-1, and
+# nginx_tls_impostor_port signed by an authority with the test authority's name and serial
+# number but another key.
 mkdir -p "$work/logs" "$work/cgi-bin"
 # The servers run as unprivileged users: the folders must be readable by anyone.
 chmod 755 "$work" "$work/cgi-bin"
@@ -185,20 +189,26 @@ start_tinyproxy() {
     wait_for_port "$port"
     printf -v "${name}_port" '%s' "$port"
 }
-# make_certificate NAME SUBJECT_ALT_NAMES [ca|self] [expired]: $work/tls/NAME.{key,pem}.
+# make_certificate NAME SUBJECT_ALT_NAMES [ca|self|SIGNER] [expired] [KEY] [DIGEST]:
+# $work/tls/NAME.{key,pem}, signed by the test authority, by itself or by $work/tls/SIGNER, with
+# an rsa:2048 key and SHA-256 unless KEY (as openssl req -newkey takes it) and DIGEST say.
 # RSA keys: Wine's crypt32 now and then rejects a sound ECDSA signature.
 make_certificate() {
-    local name=$1 names=$2 signer=${3:-ca} days=2 tls=$work/tls
+    local name=$1 names=$2 signer=${3:-ca} days=2 tls=$work/tls key=${5:-rsa:2048}
+    local digest=-${6:-sha256}
     [ "${4:-}" = expired ] && days=-1
-    openssl req -new -newkey rsa:2048 -nodes -subj "/CN=$name" \
+    openssl req -new -newkey "$key" -nodes -subj "/CN=$name" \
         -keyout "$tls/$name.key" -out "$tls/$name.csr" 2> /dev/null
     printf 'subjectAltName=%s\nbasicConstraints=CA:FALSE\n' "$names" > "$tls/$name.ext"
     if [ "$signer" = self ]; then
         openssl x509 -req -in "$tls/$name.csr" -signkey "$tls/$name.key" -days "$days" \
-            -extfile "$tls/$name.ext" -out "$tls/$name.pem" 2> /dev/null
+            "$digest" -extfile "$tls/$name.ext" -out "$tls/$name.pem" 2> /dev/null
     else
-        openssl x509 -req -in "$tls/$name.csr" -CA "$test_authority" -CAkey "$tls/authority.key" \
-            -CAcreateserial -days "$days" -extfile "$tls/$name.ext" -out "$tls/$name.pem" 2> /dev/null
+        local authority=$test_authority authority_key=$tls/authority.key
+        [ "$signer" = ca ] || { authority=$tls/$signer.pem; authority_key=$tls/$signer.key; }
+        openssl x509 -req -in "$tls/$name.csr" -CA "$authority" -CAkey "$authority_key" \
+            -CAcreateserial -days "$days" "$digest" -extfile "$tls/$name.ext" \
+            -out "$tls/$name.pem" 2> /dev/null
     fi
 }
 
@@ -215,6 +225,19 @@ start_nginx_tls() {
     make_certificate other "DNS:other.example"
     make_certificate expired "DNS:localhost,IP:127.0.0.1" ca expired
     make_certificate self "DNS:localhost,IP:127.0.0.1" self
+    # A name only in the common name, beside an address in the alternative names.
+    make_certificate localhost "IP:127.0.0.1"
+    make_certificate rsa1024 "DNS:localhost,IP:127.0.0.1" ca "" rsa:1024
+    make_certificate sha1 "DNS:localhost,IP:127.0.0.1" ca "" rsa:2048 sha1
+    # An impostor authority: the test authority's name and serial number, another key; the
+    # server sends it after the leaf it signed.
+    local serial
+    serial=$(openssl x509 -in "$test_authority" -noout -serial | cut -d= -f2)
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -set_serial "0x$serial" \
+        -subj "/CN=Netpull Test Authority" -keyout "$tls/impostor-authority.key" \
+        -out "$tls/impostor-authority.pem" 2> /dev/null
+    make_certificate impostor "DNS:localhost,IP:127.0.0.1" impostor-authority
+    cat "$tls/impostor-authority.pem" >> "$tls/impostor.pem"
     nginx_tls_port=${nginx_tls_port:-$(free_port)}
     nginx_tls12_port=$(free_port)
     nginx_tls13_port=$(free_port)
@@ -223,13 +246,19 @@ start_nginx_tls() {
     nginx_tls_self_port=$(free_port)
     nginx_tls_old_port=$(free_port)
     nginx_tls_asking_port=$(free_port)
+    nginx_tls_cn_only_port=$(free_port)
+    nginx_tls_rsa1024_port=$(free_port)
+    nginx_tls_sha1_port=$(free_port)
+    nginx_tls_impostor_port=$(free_port)
     local servers="" server name port protocols settings
     # certificate:port:protocols[:more settings]
     for server in "loopback:$nginx_tls_port:TLSv1.2 TLSv1.3" "loopback:$nginx_tls12_port:TLSv1.2" \
         "loopback:$nginx_tls13_port:TLSv1.3" "other:$nginx_tls_other_port:TLSv1.2 TLSv1.3" \
         "expired:$nginx_tls_expired_port:TLSv1.2 TLSv1.3" "self:$nginx_tls_self_port:TLSv1.2 TLSv1.3" \
         "loopback:$nginx_tls_old_port:TLSv1 TLSv1.1" \
-        "loopback:$nginx_tls_asking_port:TLSv1.2:ssl_verify_client optional_no_ca;"; do
+        "loopback:$nginx_tls_asking_port:TLSv1.2:ssl_verify_client optional_no_ca;" \
+        "localhost:$nginx_tls_cn_only_port:TLSv1.2 TLSv1.3" "rsa1024:$nginx_tls_rsa1024_port:TLSv1.2" \
+        "sha1:$nginx_tls_sha1_port:TLSv1.2" "impostor:$nginx_tls_impostor_port:TLSv1.2"; do
         IFS=: read -r name port protocols settings <<< "$server"
         servers+="
     server {

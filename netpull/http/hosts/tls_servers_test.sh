@@ -43,6 +43,16 @@ refused other-name "https://localhost:$nginx_tls_other_port/mib.bin" \
 refused expired "https://localhost:$nginx_tls_expired_port/mib.bin" "Error 9 certificate expired"
 refused self-signed "https://localhost:$nginx_tls_self_port/mib.bin" \
     "Error 8 certificate not trusted: self-signed certificate"
+# The same verdicts as curl's on both platforms: no name read from the common name once there
+# are alternative names, no key or digest below the floor, no authority taken by its name.
+refused cn-only "https://localhost:$nginx_tls_cn_only_port/mib.bin" \
+    "Error 10 certificate is not for localhost"
+refused rsa-1024 "https://localhost:$nginx_tls_rsa1024_port/mib.bin" \
+    "Error 8 certificate not trusted: EE certificate key too weak"
+refused sha1-signed "https://localhost:$nginx_tls_sha1_port/mib.bin" \
+    "Error 8 certificate not trusted: CA signature digest algorithm too weak"
+refused impostor-authority "https://localhost:$nginx_tls_impostor_port/mib.bin" \
+    "Error 8 certificate not trusted: "
 NETPULL_TEST_AUTHORITY="" refused untrusted-authority "$secure/mib.bin" \
     "Error 8 certificate not trusted: unable to get local issuer certificate"
 if [ "$windows" = --windows ]; then

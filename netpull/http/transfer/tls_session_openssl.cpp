@@ -18,6 +18,39 @@ struct FreeSsl {
 };
 
 constexpr std::size_t kReadBlock = 64 * 1024;
+// The smallest elliptic curve taken, as Schannel's side of this client also has it (the
+// security level already refuses smaller RSA and DSA keys and SHA-1 signatures).
+constexpr int kSmallestCurveBits = 256;
+
+// The checks OpenSSL leaves out, run on each certificate of the verified chain: an elliptic
+// key below the floor; and, once a certificate has alternative names, a common name that
+// would name the host (OpenSSL reads it when none of them is a DNS name; curl and Windows
+// never do).
+int CheckLikeCurl(int ok, X509_STORE_CTX* store) {
+    if (ok != 1) return ok;
+    const int depth = X509_STORE_CTX_get_error_depth(store);
+    X509* certificate = X509_STORE_CTX_get_current_cert(store);
+    const bool root = depth + 1 == sk_X509_num(X509_STORE_CTX_get0_chain(store));
+    const EVP_PKEY* key = X509_get0_pubkey(certificate);
+    if (!root && key != nullptr && EVP_PKEY_get_base_id(key) == EVP_PKEY_EC &&
+        EVP_PKEY_get_bits(key) < kSmallestCurveBits) {
+        X509_STORE_CTX_set_error(
+            store, depth == 0 ? X509_V_ERR_EE_KEY_TOO_SMALL : X509_V_ERR_CA_KEY_TOO_SMALL);
+        return 0;
+    }
+    X509_VERIFY_PARAM* check = X509_STORE_CTX_get0_param(store);
+    if (depth != 0 || X509_VERIFY_PARAM_get0_host(check, 0) == nullptr) return ok;
+    auto* names = static_cast<GENERAL_NAMES*>(
+        X509_get_ext_d2i(certificate, NID_subject_alt_name, nullptr, nullptr));
+    if (names == nullptr) return ok;
+    bool dnsName = false;
+    for (int i = 0; i < sk_GENERAL_NAME_num(names); ++i)
+        dnsName = dnsName || sk_GENERAL_NAME_value(names, i)->type == GEN_DNS;
+    GENERAL_NAMES_free(names);
+    if (dnsName) return ok;
+    X509_STORE_CTX_set_error(store, X509_V_ERR_HOSTNAME_MISMATCH);
+    return 0;
+}
 
 // The reason of the last error OpenSSL queued, the most precise, in its own words ("wrong
 // version number").
@@ -40,7 +73,7 @@ class OpenSslSession final : public TlsSession {
         SSL_CTX_set_default_verify_paths(context_.get());
         if (const std::string authority = TestAuthorityFile(); !authority.empty())
             X509_STORE_load_file(SSL_CTX_get_cert_store(context_.get()), authority.c_str());
-        SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, nullptr);
+        SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, CheckLikeCurl);
         ssl_.reset(SSL_new(context_.get()));
         if (!ssl_) return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + QueuedReason());
         input_ = BIO_new(BIO_s_mem());

@@ -15,10 +15,13 @@
 #include <wincrypt.h>
 #include <wininet.h>  // the SSL policy's SECURITY_FLAG_IGNORE_* checks
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 #include <vector>
 
 #include "netpull/http/transfer/http_transfer.h"
@@ -305,15 +308,20 @@ class SchannelSession final : public TlsSession {
     bool Judge(PCCERT_CHAIN_CONTEXT chain, PCCERT_CONTEXT certificate, PCCERT_CONTEXT authority) {
         const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
         const CERT_CHAIN_ELEMENT* root = simple->rgpElement[simple->cElement - 1];
+        // The test authority itself, byte for byte: another root may copy its name and
+        // serial number.
+        const PCCERT_CONTEXT top = root->pCertContext;
         const bool rootIsTestAuthority =
             authority != nullptr && simple->cElement > 1 &&
-            CertCompareCertificate(X509_ASN_ENCODING, root->pCertContext->pCertInfo,
-                                   authority->pCertInfo);
+            top->cbCertEncoded == authority->cbCertEncoded &&
+            std::equal(top->pbCertEncoded, top->pbCertEncoded + top->cbCertEncoded,
+                       authority->pbCertEncoded);
         // The chain's own verdict first: the policy of some systems passes a partial chain.
         const DWORD chainErrors = chain->TrustStatus.dwErrorStatus;
         if (chainErrors & CERT_TRUST_IS_PARTIAL_CHAIN) return FailMissingIssuer();
         if ((chainErrors & CERT_TRUST_IS_UNTRUSTED_ROOT) && !rootIsTestAuthority)
             return FailUntrustedRoot(simple->cElement);
+        if (!AboveTheFloor(simple)) return false;
         const bool address = !address_.empty();
         if (address && !CertificateNamesAddress(certificate, address_))
             return Fail(kCertificateWrongHost, "certificate is not for " + host_);
@@ -350,6 +358,36 @@ class SchannelSession final : public TlsSession {
                             "certificate not trusted: " +
                                 StatusText(static_cast<SECURITY_STATUS>(result.dwError)));
         }
+    }
+
+    // The floor OpenSSL's default security level sets, with OpenSSL's words: RSA and DSA keys
+    // of 2048 bits or more, elliptic curves of 256 bits or more, and no MD5 or SHA-1
+    // signature below the root.
+    bool AboveTheFloor(const CERT_SIMPLE_CHAIN* simple) {
+        static constexpr std::array<const char*, 6> kWeakSignatures = {
+            szOID_RSA_MD5RSA,   szOID_RSA_SHA1RSA,      szOID_ECDSA_SHA1,
+            szOID_X957_SHA1DSA, "1.2.840.113549.1.1.2", szOID_OIWSEC_sha1RSASign};
+        for (DWORD i = 0; i + 1 < simple->cElement; ++i) {
+            const CERT_INFO* info = simple->rgpElement[i]->pCertContext->pCertInfo;
+            const std::string_view keyKind = info->SubjectPublicKeyInfo.Algorithm.pszObjId;
+            const DWORD bits = CertGetPublicKeyLength(
+                X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
+                const_cast<PCERT_PUBLIC_KEY_INFO>(&info->SubjectPublicKeyInfo));
+            const bool elliptic = keyKind == szOID_ECC_PUBLIC_KEY;
+            const bool weakKey = (keyKind == szOID_RSA_RSA || keyKind == szOID_X957_DSA)
+                                     ? bits < 2048
+                                     : elliptic && bits < 256;
+            if (weakKey)
+                return Fail(kCertificateUntrusted,
+                            i == 0 ? "certificate not trusted: EE certificate key too weak"
+                                   : "certificate not trusted: CA certificate key too weak");
+            const std::string_view signature = info->SignatureAlgorithm.pszObjId;
+            if (std::find(kWeakSignatures.begin(), kWeakSignatures.end(), signature) !=
+                kWeakSignatures.end())
+                return Fail(kCertificateUntrusted,
+                            "certificate not trusted: CA signature digest algorithm too weak");
+        }
+        return true;
     }
 
     // In the words OpenSSL uses for the same verdicts, so that both builds say the same.
