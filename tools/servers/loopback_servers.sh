@@ -21,7 +21,8 @@
 # localhost only in its common name (an address in its alternative names),
 # nginx_tls_rsa1024_port with an RSA-1024 key, nginx_tls_sha1_port signed with SHA-1, and
 # nginx_tls_impostor_port signed by an authority with the test authority's name and serial
-# number but another key.
+# number but another key, nginx_tls_client_only_port with a leaf for clients only and
+# nginx_tls_under_leaf_port with a leaf signed by a certificate that is no authority.
 mkdir -p "$work/logs" "$work/cgi-bin"
 # The servers run as unprivileged users: the folders must be readable by anyone.
 chmod 755 "$work" "$work/cgi-bin"
@@ -45,8 +46,16 @@ servers_stop() {
 }
 trap servers_stop EXIT
 
+# A port nothing listens on, and none handed out before in this run: the system may offer one
+# again once its socket is closed, and two servers on one port would answer each other's tests.
 free_port() {
-    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+    local port
+    while :; do
+        port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+        grep -qx "$port" "$work/ports" 2> /dev/null || break
+    done
+    echo "$port" >> "$work/ports"
+    echo "$port"
 }
 
 # Waits, at most 10 s, until something answers on the port.
@@ -189,17 +198,18 @@ start_tinyproxy() {
     wait_for_port "$port"
     printf -v "${name}_port" '%s' "$port"
 }
-# make_certificate NAME SUBJECT_ALT_NAMES [ca|self|SIGNER] [expired] [KEY] [DIGEST]:
+# make_certificate NAME SUBJECT_ALT_NAMES [ca|self|SIGNER] [expired] [KEY] [DIGEST] [EXTENSIONS]:
 # $work/tls/NAME.{key,pem}, signed by the test authority, by itself or by $work/tls/SIGNER, with
-# an rsa:2048 key and SHA-256 unless KEY (as openssl req -newkey takes it) and DIGEST say.
+# an rsa:2048 key and SHA-256 unless KEY (as openssl req -newkey takes it) and DIGEST say;
+# EXTENSIONS are more lines of its extensions file.
 # RSA keys: Wine's crypt32 now and then rejects a sound ECDSA signature.
 make_certificate() {
     local name=$1 names=$2 signer=${3:-ca} days=2 tls=$work/tls key=${5:-rsa:2048}
-    local digest=-${6:-sha256}
+    local digest=-${6:-sha256} extensions=${7:-}
     [ "${4:-}" = expired ] && days=-1
     openssl req -new -newkey "$key" -nodes -subj "/CN=$name" \
         -keyout "$tls/$name.key" -out "$tls/$name.csr" 2> /dev/null
-    printf 'subjectAltName=%s\nbasicConstraints=CA:FALSE\n' "$names" > "$tls/$name.ext"
+    printf 'subjectAltName=%s\nbasicConstraints=CA:FALSE\n%s' "$names" "$extensions" > "$tls/$name.ext"
     if [ "$signer" = self ]; then
         openssl x509 -req -in "$tls/$name.csr" -signkey "$tls/$name.key" -days "$days" \
             "$digest" -extfile "$tls/$name.ext" -out "$tls/$name.pem" 2> /dev/null
@@ -238,6 +248,12 @@ start_nginx_tls() {
         -out "$tls/impostor-authority.pem" 2> /dev/null
     make_certificate impostor "DNS:localhost,IP:127.0.0.1" impostor-authority
     cat "$tls/impostor-authority.pem" >> "$tls/impostor.pem"
+    # A leaf for clients only, and one signed by a certificate that is no authority.
+    make_certificate client-only "DNS:localhost,IP:127.0.0.1" ca "" rsa:2048 sha256 \
+        "extendedKeyUsage=clientAuth"
+    make_certificate not-authority "DNS:not-authority.example"
+    make_certificate under-leaf "DNS:localhost,IP:127.0.0.1" not-authority
+    cat "$tls/not-authority.pem" >> "$tls/under-leaf.pem"
     nginx_tls_port=${nginx_tls_port:-$(free_port)}
     nginx_tls12_port=$(free_port)
     nginx_tls13_port=$(free_port)
@@ -250,6 +266,8 @@ start_nginx_tls() {
     nginx_tls_rsa1024_port=$(free_port)
     nginx_tls_sha1_port=$(free_port)
     nginx_tls_impostor_port=$(free_port)
+    nginx_tls_client_only_port=$(free_port)
+    nginx_tls_under_leaf_port=$(free_port)
     local servers="" server name port protocols settings
     # certificate:port:protocols[:more settings]
     for server in "loopback:$nginx_tls_port:TLSv1.2 TLSv1.3" "loopback:$nginx_tls12_port:TLSv1.2" \
@@ -258,7 +276,9 @@ start_nginx_tls() {
         "loopback:$nginx_tls_old_port:TLSv1 TLSv1.1" \
         "loopback:$nginx_tls_asking_port:TLSv1.2:ssl_verify_client optional_no_ca;" \
         "localhost:$nginx_tls_cn_only_port:TLSv1.2 TLSv1.3" "rsa1024:$nginx_tls_rsa1024_port:TLSv1.2" \
-        "sha1:$nginx_tls_sha1_port:TLSv1.2" "impostor:$nginx_tls_impostor_port:TLSv1.2"; do
+        "sha1:$nginx_tls_sha1_port:TLSv1.2" "impostor:$nginx_tls_impostor_port:TLSv1.2" \
+        "client-only:$nginx_tls_client_only_port:TLSv1.2" \
+        "under-leaf:$nginx_tls_under_leaf_port:TLSv1.2"; do
         IFS=: read -r name port protocols settings <<< "$server"
         servers+="
     server {

@@ -52,7 +52,11 @@ refused rsa-1024 "https://localhost:$nginx_tls_rsa1024_port/mib.bin" \
 refused sha1-signed "https://localhost:$nginx_tls_sha1_port/mib.bin" \
     "Error 8 certificate not trusted: CA signature digest algorithm too weak"
 refused impostor-authority "https://localhost:$nginx_tls_impostor_port/mib.bin" \
-    "Error 8 certificate not trusted: "
+    "Error 8 certificate not trusted: self-signed certificate in certificate chain"
+refused client-only "https://localhost:$nginx_tls_client_only_port/mib.bin" \
+    "Error 8 certificate not trusted: unsuitable certificate purpose"
+refused under-leaf "https://localhost:$nginx_tls_under_leaf_port/mib.bin" \
+    "Error 8 certificate not trusted: invalid CA certificate"
 NETPULL_TEST_AUTHORITY="" refused untrusted-authority "$secure/mib.bin" \
     "Error 8 certificate not trusted: unable to get local issuer certificate"
 if [ "$windows" = --windows ]; then

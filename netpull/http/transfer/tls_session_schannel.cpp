@@ -321,7 +321,11 @@ class SchannelSession final : public TlsSession {
         if (chainErrors & CERT_TRUST_IS_PARTIAL_CHAIN) return FailMissingIssuer();
         if ((chainErrors & CERT_TRUST_IS_UNTRUSTED_ROOT) && !rootIsTestAuthority)
             return FailUntrustedRoot(simple->cElement);
-        if (!AboveTheFloor(simple)) return false;
+        if (!AboveTheFloor(simple) || !IssuedByAuthorities(simple)) return false;
+        if (chainErrors & CERT_TRUST_IS_NOT_VALID_FOR_USAGE) return FailPurpose();
+        if (chainErrors & CERT_TRUST_IS_NOT_SIGNATURE_VALID)
+            return Fail(kCertificateUntrusted,
+                        "certificate not trusted: certificate signature failure");
         const bool address = !address_.empty();
         if (address && !CertificateNamesAddress(certificate, address_))
             return Fail(kCertificateWrongHost, "certificate is not for " + host_);
@@ -352,7 +356,23 @@ class SchannelSession final : public TlsSession {
             case CERT_E_CHAINING:
                 return FailMissingIssuer();
             case CRYPT_E_REVOKED:
+            case CERT_E_REVOKED:
                 return Fail(kCertificateUntrusted, "certificate not trusted: certificate revoked");
+            case CERT_E_WRONG_USAGE:
+            case CERT_E_PURPOSE:
+                return FailPurpose();
+            case CERT_E_ROLE:
+            case TRUST_E_BASIC_CONSTRAINTS:
+                return FailNotAuthority();
+            case TRUST_E_CERT_SIGNATURE:
+                return Fail(kCertificateUntrusted,
+                            "certificate not trusted: certificate signature failure");
+            case CERT_E_PATHLENCONST:
+                return Fail(kCertificateUntrusted,
+                            "certificate not trusted: path length constraint exceeded");
+            case CERT_E_CRITICAL:
+                return Fail(kCertificateUntrusted,
+                            "certificate not trusted: unhandled critical extension");
             default:
                 return Fail(kCertificateUntrusted,
                             "certificate not trusted: " +
@@ -388,6 +408,35 @@ class SchannelSession final : public TlsSession {
                             "certificate not trusted: CA signature digest algorithm too weak");
         }
         return true;
+    }
+
+    // Every certificate that signs another is an authority (basic constraints, CA true); a
+    // root without the extension is an old one, taken as OpenSSL takes it.
+    bool IssuedByAuthorities(const CERT_SIMPLE_CHAIN* simple) {
+        for (DWORD i = 1; i < simple->cElement; ++i) {
+            const CERT_INFO* info = simple->rgpElement[i]->pCertContext->pCertInfo;
+            const CERT_EXTENSION* extension =
+                CertFindExtension(szOID_BASIC_CONSTRAINTS2, info->cExtension, info->rgExtension);
+            if (extension == nullptr) {
+                if (i + 1 == simple->cElement) continue;
+                return FailNotAuthority();
+            }
+            CERT_BASIC_CONSTRAINTS2_INFO constraints{};
+            DWORD size = sizeof constraints;
+            if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_BASIC_CONSTRAINTS2,
+                                     extension->Value.pbData, extension->Value.cbData, 0, nullptr,
+                                     &constraints, &size) ||
+                !constraints.fCA)
+                return FailNotAuthority();
+        }
+        return true;
+    }
+    bool FailNotAuthority() {
+        return Fail(kCertificateUntrusted, "certificate not trusted: invalid CA certificate");
+    }
+    bool FailPurpose() {
+        return Fail(kCertificateUntrusted,
+                    "certificate not trusted: unsuitable certificate purpose");
     }
 
     // In the words OpenSSL uses for the same verdicts, so that both builds say the same.
