@@ -22,7 +22,9 @@
 # nginx_tls_rsa1024_port with an RSA-1024 key, nginx_tls_sha1_port signed with SHA-1, and
 # nginx_tls_impostor_port signed by an authority with the test authority's name and serial
 # number but another key, nginx_tls_client_only_port with a leaf for clients only and
-# nginx_tls_under_leaf_port with a leaf signed by a certificate that is no authority.
+# nginx_tls_under_leaf_port with a leaf signed by a certificate that is no authority;
+# nginx_tls_stapled_good_port and nginx_tls_stapled_revoked_port staple an OCSP answer, good
+# and revoked.
 mkdir -p "$work/logs" "$work/cgi-bin"
 # The servers run as unprivileged users: the folders must be readable by anyone.
 chmod 755 "$work" "$work/cgi-bin"
@@ -254,6 +256,20 @@ start_nginx_tls() {
     make_certificate not-authority "DNS:not-authority.example"
     make_certificate under-leaf "DNS:localhost,IP:127.0.0.1" not-authority
     cat "$tls/not-authority.pem" >> "$tls/under-leaf.pem"
+    # OCSP answers for two leaves, good and revoked, signed by the authority, which the servers
+    # staple.
+    local status revoked
+    for name in good revoked; do
+        make_certificate "stapled-$name" "DNS:localhost,IP:127.0.0.1"
+        serial=$(openssl x509 -in "$tls/stapled-$name.pem" -noout -serial | cut -d= -f2)
+        status=V revoked=""
+        [ "$name" = revoked ] && status=R revoked=$(date -u -d yesterday +%y%m%d%H%M%SZ)
+        printf '%s\t301231235959Z\t%s\t%s\tunknown\t/CN=stapled-%s\n' "$status" "$revoked" \
+            "$serial" "$name" > "$tls/stapled-$name.index"
+        openssl ocsp -index "$tls/stapled-$name.index" -rsigner "$test_authority" \
+            -rkey "$tls/authority.key" -CA "$test_authority" -issuer "$test_authority" \
+            -cert "$tls/stapled-$name.pem" -respout "$tls/stapled-$name.ocsp" -ndays 2 > /dev/null 2>&1
+    done
     nginx_tls_port=${nginx_tls_port:-$(free_port)}
     nginx_tls12_port=$(free_port)
     nginx_tls13_port=$(free_port)
@@ -268,6 +284,8 @@ start_nginx_tls() {
     nginx_tls_impostor_port=$(free_port)
     nginx_tls_client_only_port=$(free_port)
     nginx_tls_under_leaf_port=$(free_port)
+    nginx_tls_stapled_good_port=$(free_port)
+    nginx_tls_stapled_revoked_port=$(free_port)
     local servers="" server name port protocols settings
     # certificate:port:protocols[:more settings]
     for server in "loopback:$nginx_tls_port:TLSv1.2 TLSv1.3" "loopback:$nginx_tls12_port:TLSv1.2" \
@@ -278,7 +296,9 @@ start_nginx_tls() {
         "localhost:$nginx_tls_cn_only_port:TLSv1.2 TLSv1.3" "rsa1024:$nginx_tls_rsa1024_port:TLSv1.2" \
         "sha1:$nginx_tls_sha1_port:TLSv1.2" "impostor:$nginx_tls_impostor_port:TLSv1.2" \
         "client-only:$nginx_tls_client_only_port:TLSv1.2" \
-        "under-leaf:$nginx_tls_under_leaf_port:TLSv1.2"; do
+        "under-leaf:$nginx_tls_under_leaf_port:TLSv1.2" \
+        "stapled-good:$nginx_tls_stapled_good_port:TLSv1.2 TLSv1.3:ssl_stapling on; ssl_stapling_file $tls/stapled-good.ocsp;" \
+        "stapled-revoked:$nginx_tls_stapled_revoked_port:TLSv1.2 TLSv1.3:ssl_stapling on; ssl_stapling_file $tls/stapled-revoked.ocsp;"; do
         IFS=: read -r name port protocols settings <<< "$server"
         servers+="
     server {

@@ -57,6 +57,11 @@ refused client-only "https://localhost:$nginx_tls_client_only_port/mib.bin" \
     "Error 8 certificate not trusted: unsuitable certificate purpose"
 refused under-leaf "https://localhost:$nginx_tls_under_leaf_port/mib.bin" \
     "Error 8 certificate not trusted: invalid CA certificate"
+get stapled-good "https://localhost:$nginx_tls_stapled_good_port/mib.bin" "$root/mib.bin"
+if [ "$windows" != --windows ]; then
+    refused stapled-revoked "https://localhost:$nginx_tls_stapled_revoked_port/mib.bin" \
+        "Error 8 certificate not trusted: certificate revoked"
+fi
 NETPULL_TEST_AUTHORITY="" refused untrusted-authority "$secure/mib.bin" \
     "Error 8 certificate not trusted: unable to get local issuer certificate"
 if [ "$windows" = --windows ]; then

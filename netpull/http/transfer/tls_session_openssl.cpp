@@ -1,6 +1,7 @@
 // TLS with OpenSSL 3 over memory BIOs: the socket's bytes go into one, the records to send come
 // out of the other, and every call returns at once.
 #include <openssl/err.h>
+#include <openssl/ocsp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
@@ -61,6 +62,41 @@ std::string QueuedReason() {
     return reason != nullptr ? reason : "the server ended the connection";
 }
 
+// Whether the OCSP response the server stapled says, under its issuer's own signature, that
+// the server's certificate is revoked. No staple, or one that cannot be read or verified,
+// says nothing: the status is then unknown, which does not fail a download.
+bool StapledRevoked(SSL* ssl) {
+    const unsigned char* bytes = nullptr;
+    const long length = SSL_get_tlsext_status_ocsp_resp(ssl, &bytes);
+    STACK_OF(X509)* chain = SSL_get_peer_cert_chain(ssl);
+    X509* leaf = SSL_get0_peer_certificate(ssl);
+    if (bytes == nullptr || length <= 0 || chain == nullptr || leaf == nullptr) return false;
+    std::unique_ptr<OCSP_RESPONSE, decltype(&OCSP_RESPONSE_free)> response(
+        d2i_OCSP_RESPONSE(nullptr, &bytes, length), OCSP_RESPONSE_free);
+    if (!response || OCSP_response_status(response.get()) != OCSP_RESPONSE_STATUS_SUCCESSFUL)
+        return false;
+    std::unique_ptr<OCSP_BASICRESP, decltype(&OCSP_BASICRESP_free)> basic(
+        OCSP_response_get1_basic(response.get()), OCSP_BASICRESP_free);
+    X509_STORE* store = SSL_CTX_get_cert_store(SSL_get_SSL_CTX(ssl));
+    if (!basic || OCSP_basic_verify(basic.get(), chain, store, 0) != 1) return false;
+    // The issuer is the next certificate of the chain, or an authority of the store.
+    X509* issuer = sk_X509_num(chain) > 1 ? sk_X509_value(chain, 1) : nullptr;
+    std::unique_ptr<X509_STORE_CTX, decltype(&X509_STORE_CTX_free)> lookup(X509_STORE_CTX_new(),
+                                                                           X509_STORE_CTX_free);
+    X509* found = nullptr;
+    if (issuer == nullptr && lookup && X509_STORE_CTX_init(lookup.get(), store, leaf, chain) == 1 &&
+        X509_STORE_CTX_get1_issuer(&found, lookup.get(), leaf) == 1)
+        issuer = found;
+    std::unique_ptr<OCSP_CERTID, decltype(&OCSP_CERTID_free)> id(
+        issuer != nullptr ? OCSP_cert_to_id(nullptr, leaf, issuer) : nullptr, OCSP_CERTID_free);
+    if (found != nullptr) X509_free(found);
+    int status = V_OCSP_CERTSTATUS_UNKNOWN;
+    return id &&
+           OCSP_resp_find_status(basic.get(), id.get(), &status, nullptr, nullptr, nullptr,
+                                 nullptr) == 1 &&
+           status == V_OCSP_CERTSTATUS_REVOKED;
+}
+
 class OpenSslSession final : public TlsSession {
   public:
     explicit OpenSslSession(const std::string& hostName) : host_(hostName) {}
@@ -74,12 +110,21 @@ class OpenSslSession final : public TlsSession {
         if (const std::string authority = TestAuthorityFile(); !authority.empty())
             X509_STORE_load_file(SSL_CTX_get_cert_store(context_.get()), authority.c_str());
         SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, CheckLikeCurl);
+        // The server's stapled OCSP answer is asked for: a "revoked" ends the handshake.
+        SSL_CTX_set_tlsext_status_cb(
+            context_.get(), +[](SSL* ssl, void* session) {
+                if (!StapledRevoked(ssl)) return 1;
+                static_cast<OpenSslSession*>(session)->revoked_ = true;
+                return 0;
+            });
+        SSL_CTX_set_tlsext_status_arg(context_.get(), this);
         ssl_.reset(SSL_new(context_.get()));
         if (!ssl_) return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + QueuedReason());
         input_ = BIO_new(BIO_s_mem());
         output_ = BIO_new(BIO_s_mem());
         SSL_set_bio(ssl_.get(), input_, output_);
         SSL_set_connect_state(ssl_.get());
+        SSL_set_tlsext_status_type(ssl_.get(), TLSEXT_STATUSTYPE_ocsp);
         X509_VERIFY_PARAM* check = SSL_get0_param(ssl_.get());
         // An address literal is matched against the certificate's addresses and is not sent
         // as a server name; a name is both.
@@ -139,6 +184,10 @@ class OpenSslSession final : public TlsSession {
             return true;
         }
         if (SSL_get_error(ssl_.get(), result) == SSL_ERROR_WANT_READ) return true;
+        if (revoked_) {
+            ERR_clear_error();
+            return Fail(kCertificateUntrusted, "certificate not trusted: certificate revoked");
+        }
         const long verdict = SSL_get_verify_result(ssl_.get());
         if (verdict != X509_V_OK) return CertificateFailure(verdict);
         return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + QueuedReason());
@@ -177,6 +226,7 @@ class OpenSslSession final : public TlsSession {
     std::unique_ptr<char[]> block_ = std::make_unique<char[]>(kReadBlock);
     bool established_ = false;
     bool peerClosed_ = false;
+    bool revoked_ = false;  // the stapled OCSP answer said so
 };
 
 }  // namespace
