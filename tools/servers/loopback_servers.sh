@@ -24,7 +24,8 @@
 # number but another key, nginx_tls_client_only_port with a leaf for clients only and
 # nginx_tls_under_leaf_port with a leaf signed by a certificate that is no authority;
 # nginx_tls_stapled_good_port and nginx_tls_stapled_revoked_port staple an OCSP answer, good
-# and revoked.
+# and revoked; nginx_tls_chained_port sends a leaf and the intermediate authority that signed
+# it, nginx_tls_unchained_port the leaf alone.
 mkdir -p "$work/logs" "$work/cgi-bin"
 # The servers run as unprivileged users: the folders must be readable by anyone.
 chmod 755 "$work" "$work/cgi-bin"
@@ -256,6 +257,16 @@ start_nginx_tls() {
     make_certificate not-authority "DNS:not-authority.example"
     make_certificate under-leaf "DNS:localhost,IP:127.0.0.1" not-authority
     cat "$tls/not-authority.pem" >> "$tls/under-leaf.pem"
+    # An intermediate authority and a leaf it signs, served with and without it.
+    openssl req -new -newkey rsa:2048 -nodes -subj "/CN=Netpull Test Intermediate" \
+        -keyout "$tls/intermediate.key" -out "$tls/intermediate.csr" 2> /dev/null
+    printf 'basicConstraints=critical,CA:TRUE\nkeyUsage=critical,keyCertSign,cRLSign\n' \
+        > "$tls/intermediate.ext"
+    openssl x509 -req -in "$tls/intermediate.csr" -CA "$test_authority" -CAkey "$tls/authority.key" \
+        -CAcreateserial -days 2 -extfile "$tls/intermediate.ext" -out "$tls/intermediate.pem" 2> /dev/null
+    make_certificate below-intermediate "DNS:localhost,IP:127.0.0.1" intermediate
+    cp "$tls/below-intermediate.key" "$tls/chained.key"
+    cat "$tls/below-intermediate.pem" "$tls/intermediate.pem" > "$tls/chained.pem"
     # OCSP answers for two leaves, good and revoked, signed by the authority, which the servers
     # staple.
     local status revoked
@@ -285,6 +296,8 @@ start_nginx_tls() {
     nginx_tls_client_only_port=$(free_port)
     nginx_tls_under_leaf_port=$(free_port)
     nginx_tls_stapled_good_port=$(free_port)
+    nginx_tls_chained_port=$(free_port)
+    nginx_tls_unchained_port=$(free_port)
     nginx_tls_stapled_revoked_port=$(free_port)
     local servers="" server name port protocols settings
     # certificate:port:protocols[:more settings]
@@ -297,6 +310,8 @@ start_nginx_tls() {
         "sha1:$nginx_tls_sha1_port:TLSv1.2" "impostor:$nginx_tls_impostor_port:TLSv1.2" \
         "client-only:$nginx_tls_client_only_port:TLSv1.2" \
         "under-leaf:$nginx_tls_under_leaf_port:TLSv1.2" \
+        "chained:$nginx_tls_chained_port:TLSv1.2 TLSv1.3" \
+        "below-intermediate:$nginx_tls_unchained_port:TLSv1.2 TLSv1.3" \
         "stapled-good:$nginx_tls_stapled_good_port:TLSv1.2 TLSv1.3:ssl_stapling on; ssl_stapling_file $tls/stapled-good.ocsp;" \
         "stapled-revoked:$nginx_tls_stapled_revoked_port:TLSv1.2 TLSv1.3:ssl_stapling on; ssl_stapling_file $tls/stapled-revoked.ocsp;"; do
         IFS=: read -r name port protocols settings <<< "$server"

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # netpull-get over https:// against nginx on loopback with certificates made here by a test
 # authority: files of 0 B, 1 MiB and 100 MiB and a chunked body saved byte for byte, over TLS
-# 1.2 and over TLS 1.3; a
-# certificate for another name, an expired one, a self-signed one, the test authority not
-# trusted, a server with TLS 1.1 and older alone, plain HTTP on the TLS port and TLS on a plain port each end in one Error with its
-# reason and leave the file already at the save path as it was; a body without a length is
+# 1.2 and over TLS 1.3, also through an intermediate authority and with a good stapled OCSP
+# answer; a certificate for another name or address, an expired one, a self-signed one, the
+# test authority not trusted, a missing intermediate, a name only in the common name, a weak
+# key or digest, an impostor of the authority, a leaf for clients, a leaf signed by a leaf, a
+# stapled "revoked" (Linux), a server with TLS 1.1 and older alone, plain HTTP on the TLS port
+# and TLS on a plain port each end in one Error with its reason, the same words on both
+# platforms, and leave the file already at the save path as it was; a body without a length is
 # saved when the server ends with close_notify, and refused when the connection is cut without.
 # Usage: tls_servers_test.sh NETPULL_GET [--windows]   (--windows: netpull-get.exe under Wine,
 # which reads the authority's file by its Windows path)
@@ -57,6 +60,11 @@ refused client-only "https://localhost:$nginx_tls_client_only_port/mib.bin" \
     "Error 8 certificate not trusted: unsuitable certificate purpose"
 refused under-leaf "https://localhost:$nginx_tls_under_leaf_port/mib.bin" \
     "Error 8 certificate not trusted: invalid CA certificate"
+get intermediate "https://localhost:$nginx_tls_chained_port/mib.bin" "$root/mib.bin"
+refused missing-intermediate "https://localhost:$nginx_tls_unchained_port/mib.bin" \
+    "Error 8 certificate not trusted: unable to get local issuer certificate"
+refused address-without-entry "https://127.0.0.1:$nginx_tls_other_port/mib.bin" \
+    "Error 10 certificate is not for 127.0.0.1"
 get stapled-good "https://localhost:$nginx_tls_stapled_good_port/mib.bin" "$root/mib.bin"
 if [ "$windows" != --windows ]; then
     refused stapled-revoked "https://localhost:$nginx_tls_stapled_revoked_port/mib.bin" \
