@@ -201,6 +201,14 @@ start_tinyproxy() {
     wait_for_port "$port"
     printf -v "${name}_port" '%s' "$port"
 }
+# trust_test_authority [--windows]: names the authority of start_nginx_tls in
+# NETPULL_TEST_AUTHORITY, by its Windows path for a program under Wine.
+trust_test_authority() {
+    NETPULL_TEST_AUTHORITY=$test_authority
+    [ "${1:-}" = --windows ] && NETPULL_TEST_AUTHORITY="Z:${test_authority//\//\\}"
+    export NETPULL_TEST_AUTHORITY
+}
+
 # make_certificate NAME SUBJECT_ALT_NAMES [ca|self|SIGNER] [expired] [KEY] [DIGEST] [EXTENSIONS]:
 # $work/tls/NAME.{key,pem}, signed by the test authority, by itself or by $work/tls/SIGNER, with
 # an rsa:2048 key and SHA-256 unless KEY (as openssl req -newkey takes it) and DIGEST say;

@@ -20,9 +20,7 @@ head -c 1048576 /dev/urandom > "$root/mib.bin"
 chmod -R a+rX "$root"
 start_nginx "$root" "location = /hop { return 302 /mib.bin; }"
 start_nginx_tls "$root"
-authority=$test_authority
-[ "$windows" = --windows ] && authority="Z:${test_authority//\//\\}"
-export NETPULL_TEST_AUTHORITY=$authority
+trust_test_authority "$windows"
 unset http_proxy https_proxy HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
 
 start_tinyproxy open

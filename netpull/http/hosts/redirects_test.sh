@@ -64,9 +64,7 @@ Redirect 308 /a308 /one.bin
     AuthUserFile $work/htpasswd
     Require valid-user
 </Location>"
-authority=$test_authority
-[ "$windows" = --windows ] && authority="Z:${test_authority//\//\\}"
-export NETPULL_TEST_AUTHORITY=$authority
+trust_test_authority "$windows"
 
 source "$(dirname "$0")/download_checks.sh"
 

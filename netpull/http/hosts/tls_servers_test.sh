@@ -28,11 +28,9 @@ printf 'before <!--# include virtual="/ssi/part.bin" --> after' > "$root/ssi/pag
 chmod -R a+rX "$root"
 start_nginx "$root"
 start_nginx_tls "$root"
-authority=$test_authority
-[ "$windows" = --windows ] && authority="Z:${test_authority//\//\\}"
+trust_test_authority "$windows"
 
 source "$(dirname "$0")/download_checks.sh"
-export NETPULL_TEST_AUTHORITY=$authority
 
 secure=https://localhost:$nginx_tls_port
 for file in empty mib hundred; do get "https-$file" "$secure/$file.bin" "$root/$file.bin"; done

@@ -41,14 +41,11 @@ class ProxyTest : public TransferTest {
   protected:
     // The test's server is the proxy; the origin's name is never resolved.
     void Download(const std::string& url) {
-        transfer = HTTPtransfer::Create();
-        transfer->events.Downloaded = [this] { log.push_back("Downloaded"); };
-        transfer->events.Error = [this](std::int32_t number, const std::string& description) {
-            log.push_back("Error " + std::to_string(number) + " " + description);
-        };
+        CreateLoggedTransfer();
         std::string given = url;
         transfer->Download(given, path);
         ASSERT_TRUE(PumpUntil([&] { return request.ends_with("\r\n\r\n"); }));
+        log.clear();  // the FoundServer of the connection to the proxy
     }
     std::string Proxy() const { return "127.0.0.1:" + std::to_string(server.Port()); }
     void EndsWith(const std::string& answer, const std::string& event) {

@@ -43,15 +43,7 @@ const std::string kHello = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello";
 class RedirectTest : public TransferTest {
   protected:
     void Download(const std::string& url) {
-        transfer = HTTPtransfer::Create();
-        transfer->events.FoundServer = [this] { log.push_back("FoundServer"); };
-        transfer->events.Progress = [this](std::int64_t bytes, std::int64_t of) {
-            log.push_back("Progress " + std::to_string(bytes) + " " + std::to_string(of));
-        };
-        transfer->events.Downloaded = [this] { log.push_back("Downloaded"); };
-        transfer->events.Error = [this](std::int32_t number, const std::string& description) {
-            log.push_back("Error " + std::to_string(number) + " " + description);
-        };
+        CreateLoggedTransfer();
         std::string given = url;
         transfer->Download(given, path);
         ASSERT_TRUE(PumpUntil([&] { return Ended(); }));

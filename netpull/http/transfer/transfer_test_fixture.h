@@ -46,7 +46,8 @@ class TransferTest : public netpull::testing::SocketTest {
         return "http://127.0.0.1:" + std::to_string(server.Port()) + "/file";
     }
 
-    void Start() {
+    // A new transfer whose events go to the log as text.
+    void CreateLoggedTransfer() {
         transfer = HTTPtransfer::Create();
         transfer->events.FoundServer = [this] { log.push_back("FoundServer"); };
         transfer->events.Progress = [this](std::int64_t bytes, std::int64_t of) {
@@ -56,6 +57,9 @@ class TransferTest : public netpull::testing::SocketTest {
         transfer->events.Error = [this](std::int32_t number, const std::string& description) {
             log.push_back("Error " + std::to_string(number) + " " + description);
         };
+    }
+    void Start() {
+        CreateLoggedTransfer();
         std::string url = Url();
         transfer->Download(url, path);
         ASSERT_TRUE(PumpUntil([&] { return request.ends_with("\r\n\r\n"); }));
