@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <vector>
 
@@ -13,7 +14,7 @@
 namespace netpull::http {
 namespace {
 
-using Address = std::vector<std::uint8_t>;  // 4 bytes for IPv4, 16 for IPv6
+using Address = std::vector<std::uint8_t>;
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())) != 0)
@@ -30,84 +31,6 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
-std::optional<unsigned> Number(std::string_view digits, int base, unsigned limit) {
-    if (digits.empty() || digits.size() > 4) return std::nullopt;
-    unsigned value = 0;
-    for (const unsigned char c : digits) {
-        const int digit = std::isdigit(c) != 0                  ? c - '0'
-                          : base == 16 && std::isxdigit(c) != 0 ? std::tolower(c) - 'a' + 10
-                                                                : -1;
-        if (digit < 0) return std::nullopt;
-        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-    }
-    return value <= limit ? std::optional<unsigned>(value) : std::nullopt;
-}
-
-std::optional<Address> Ipv4(std::string_view text) {
-    Address bytes;
-    for (int part = 0; part < 4; ++part) {
-        const auto dot = text.find('.');
-        if ((dot == std::string_view::npos) != (part == 3)) return std::nullopt;
-        const auto value = Number(text.substr(0, dot), 10, 255);
-        if (!value || text.substr(0, dot).size() > 3) return std::nullopt;
-        bytes.push_back(static_cast<std::uint8_t>(*value));
-        text = dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
-    }
-    return bytes;
-}
-
-// The 16-bit groups of one side of "::", with a dotted IPv4 address allowed at the end.
-std::optional<std::vector<unsigned>> Groups(std::string_view text, bool last) {
-    std::vector<unsigned> groups;
-    while (!text.empty()) {
-        const auto colon = text.find(':');
-        const std::string_view group = text.substr(0, colon);
-        if (last && colon == std::string_view::npos && group.find('.') != std::string_view::npos) {
-            const auto v4 = Ipv4(group);
-            if (!v4) return std::nullopt;
-            groups.push_back((*v4)[0] << 8 | (*v4)[1]);
-            groups.push_back((*v4)[2] << 8 | (*v4)[3]);
-            break;
-        }
-        const auto value = Number(group, 16, 0xFFFF);
-        if (!value) return std::nullopt;
-        groups.push_back(*value);
-        if (colon == std::string_view::npos) break;
-        text.remove_prefix(colon + 1);
-        if (text.empty()) return std::nullopt;
-    }
-    return groups;
-}
-
-std::optional<Address> Ipv6(std::string_view text) {
-    const auto elision = text.find("::");
-    std::optional<std::vector<unsigned>> head, tail;
-    if (elision == std::string_view::npos) {
-        head = Groups(text, true);
-        tail = std::vector<unsigned>{};
-    } else {
-        head = Groups(text.substr(0, elision), false);
-        tail = Groups(text.substr(elision + 2), true);
-    }
-    if (!head || !tail) return std::nullopt;
-    const std::size_t count = head->size() + tail->size();
-    if (elision == std::string_view::npos ? count != 8 : count > 7) return std::nullopt;
-    std::vector<unsigned> groups = *head;
-    groups.resize(8 - tail->size(), 0);
-    groups.insert(groups.end(), tail->begin(), tail->end());
-    Address bytes;
-    for (const unsigned group : groups) {
-        bytes.push_back(static_cast<std::uint8_t>(group >> 8));
-        bytes.push_back(static_cast<std::uint8_t>(group & 0xFF));
-    }
-    return bytes;
-}
-
-std::optional<Address> IpAddress(std::string_view text) {
-    if (text.starts_with('[') && text.ends_with(']')) text = text.substr(1, text.size() - 2);
-    return text.find(':') != std::string_view::npos ? Ipv6(text) : Ipv4(text);
-}
-
 // Whether the first `bits` bits of two addresses of one kind agree.
 bool SamePrefix(const Address& a, const Address& b, unsigned bits) {
     for (std::size_t i = 0; i < a.size() && bits > 0; ++i, bits -= std::min(bits, 8u)) {
@@ -119,14 +42,19 @@ bool SamePrefix(const Address& a, const Address& b, unsigned bits) {
 
 bool EntryMatches(std::string_view entry, const std::string& host) {
     const auto slash = entry.find('/');
-    const std::optional<Address> address = IpAddress(host);
-    if (const auto range = IpAddress(entry.substr(0, slash)); range) {
+    const std::optional<Address> address = IpAddressBytes(host);
+    if (const auto range = IpAddressBytes(entry.substr(0, slash)); range) {
         if (!address || address->size() != range->size()) return false;
         const unsigned all = static_cast<unsigned>(range->size() * 8);
-        const auto bits = slash == std::string_view::npos
-                              ? std::optional<unsigned>(all)
-                              : Number(entry.substr(slash + 1), 10, all);
-        return bits && SamePrefix(*address, *range, *bits);
+        unsigned bits = all;
+        if (slash != std::string_view::npos) {
+            const std::string_view length = entry.substr(slash + 1);
+            const auto [end, error] =
+                std::from_chars(length.data(), length.data() + length.size(), bits);
+            if (error != std::errc{} || end != length.data() + length.size() || bits > all)
+                return false;
+        }
+        return SamePrefix(*address, *range, bits);
     }
     if (entry.starts_with('.')) entry.remove_prefix(1);
     const std::string name = Lower(entry);
@@ -143,7 +71,8 @@ std::optional<std::string> Variable(const ReadVariable& read, const char* name) 
 // Whether a host matches a bypass entry of the system settings, "*" standing for any run of
 // characters; "<local>" stands for every host name without a dot.
 bool SystemBypassMatches(std::string_view pattern, std::string_view host) {
-    if (pattern == "<local>") return host.find('.') == std::string_view::npos && !IpAddress(host);
+    if (pattern == "<local>")
+        return host.find('.') == std::string_view::npos && !IpAddressBytes(host);
     std::size_t p = 0, h = 0, star = std::string_view::npos, resume = 0;
     while (h < host.size()) {
         if (p < pattern.size() && pattern[p] == '*') {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "netpull/http/transfer/transfer_errors.h"
 #include "netpull/socket/socket_error.h"
@@ -26,54 +27,79 @@ int HexValue(unsigned char c) {
     return std::isdigit(c) != 0 ? c - '0' : std::tolower(c) - 'a' + 10;
 }
 
-// Four decimal numbers up to 255, dot-separated.
-bool IsDottedIpv4(std::string_view text) {
-    for (int part = 0; part < 4; ++part) {
-        const auto dot = text.find('.');
-        const std::string_view number = text.substr(0, dot);
-        const bool decimal = !number.empty() && number.size() <= 3 &&
-                             std::all_of(number.begin(), number.end(),
-                                         [](unsigned char c) { return std::isdigit(c) != 0; });
-        if (!decimal || std::stoi(std::string(number)) > 255) return false;
-        if ((dot == std::string_view::npos) != (part == 3)) return false;
-        text = dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
+using Address = std::vector<std::uint8_t>;
+
+std::optional<unsigned> Number(std::string_view digits, int base, unsigned limit) {
+    if (digits.empty() || digits.size() > 4) return std::nullopt;
+    unsigned value = 0;
+    for (const unsigned char c : digits) {
+        const int digit = std::isdigit(c) != 0     ? c - '0'
+                          : base == 16 && IsHex(c) ? HexValue(c)
+                                                   : -1;
+        if (digit < 0) return std::nullopt;
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
     }
-    return true;
+    return value <= limit ? std::optional<unsigned>(value) : std::nullopt;
 }
 
-// An IPv6 address in text (RFC 4291 section 2.2): eight groups of up to four hex digits, one
-// "::" standing for one or more zero groups, an IPv4 address in the last 32 bits.
-bool IsIpv6Address(std::string_view text) {
-    int groups = 0;
-    bool elided = false;
-    if (text.starts_with("::")) {
-        elided = true;
-        text.remove_prefix(2);
-    } else if (text.starts_with(":")) {
-        return false;
+std::optional<Address> Ipv4(std::string_view text) {
+    Address bytes;
+    for (int part = 0; part < 4; ++part) {
+        const auto dot = text.find('.');
+        if ((dot == std::string_view::npos) != (part == 3)) return std::nullopt;
+        const auto value = Number(text.substr(0, dot), 10, 255);
+        if (!value || text.substr(0, dot).size() > 3) return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*value));
+        text = dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
     }
+    return bytes;
+}
+
+// The 16-bit groups of one side of "::", with a dotted IPv4 address allowed at the end.
+std::optional<std::vector<unsigned>> Groups(std::string_view text, bool last) {
+    std::vector<unsigned> groups;
     while (!text.empty()) {
-        const auto end = text.find(':');
-        const std::string_view group = text.substr(0, end);
-        if (end == std::string_view::npos && group.find('.') != std::string_view::npos) {
-            if (!IsDottedIpv4(group)) return false;
-            groups += 2;
+        const auto colon = text.find(':');
+        const std::string_view group = text.substr(0, colon);
+        if (last && colon == std::string_view::npos && group.find('.') != std::string_view::npos) {
+            const auto v4 = Ipv4(group);
+            if (!v4) return std::nullopt;
+            groups.push_back((*v4)[0] << 8 | (*v4)[1]);
+            groups.push_back((*v4)[2] << 8 | (*v4)[3]);
             break;
         }
-        if (group.empty() || group.size() > 4 || !std::all_of(group.begin(), group.end(), IsHex))
-            return false;
-        ++groups;
-        if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
-        if (text.starts_with(":")) {
-            if (elided) return false;
-            elided = true;
-            text.remove_prefix(1);
-        } else if (text.empty()) {
-            return false;  // a single ":" at the end
-        }
+        const auto value = Number(group, 16, 0xFFFF);
+        if (!value) return std::nullopt;
+        groups.push_back(*value);
+        if (colon == std::string_view::npos) break;
+        text.remove_prefix(colon + 1);
+        if (text.empty()) return std::nullopt;
     }
-    return elided ? groups < 8 : groups == 8;
+    return groups;
+}
+
+std::optional<Address> Ipv6(std::string_view text) {
+    const auto elision = text.find("::");
+    std::optional<std::vector<unsigned>> head, tail;
+    if (elision == std::string_view::npos) {
+        head = Groups(text, true);
+        tail = std::vector<unsigned>{};
+    } else {
+        head = Groups(text.substr(0, elision), false);
+        tail = Groups(text.substr(elision + 2), true);
+    }
+    if (!head || !tail) return std::nullopt;
+    const std::size_t count = head->size() + tail->size();
+    if (elision == std::string_view::npos ? count != 8 : count > 7) return std::nullopt;
+    std::vector<unsigned> groups = *head;
+    groups.resize(8 - tail->size(), 0);
+    groups.insert(groups.end(), tail->begin(), tail->end());
+    Address bytes;
+    for (const unsigned group : groups) {
+        bytes.push_back(static_cast<std::uint8_t>(group >> 8));
+        bytes.push_back(static_cast<std::uint8_t>(group & 0xFF));
+    }
+    return bytes;
 }
 
 // A reg-name or an IPv4 address: unreserved characters, sub-delimiters and percent-encoded
@@ -131,6 +157,11 @@ std::string Merged(const UriReference& base, const std::string& path) {
 }
 
 }  // namespace
+
+std::optional<std::vector<std::uint8_t>> IpAddressBytes(std::string_view text) {
+    if (text.starts_with('[') && text.ends_with(']')) text = text.substr(1, text.size() - 2);
+    return text.find(':') != std::string_view::npos ? Ipv6(text) : Ipv4(text);
+}
 
 UriReference SplitReference(std::string_view text) {
     UriReference reference;
@@ -253,7 +284,7 @@ HttpUrl ReadHttpUrl(const UriReference& reference, const char* source) {
             authority.substr(1, close == std::string_view::npos ? close : close - 1);
         if (close == std::string_view::npos)
             Malformed(source, "[" + std::string(address) + " has no closing bracket");
-        if (!IsIpv6Address(address))
+        if (address.find(':') == std::string_view::npos || !IpAddressBytes(address))
             Malformed(source, "[" + std::string(address) + "] is not an IPv6 address");
         url.host = Lower(address);
         url.ipv6 = true;

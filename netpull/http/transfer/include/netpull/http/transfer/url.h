@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace netpull::http {
 
@@ -29,6 +30,10 @@ std::string Recompose(const UriReference& reference);
 // The target of a reference against an absolute base (RFC 3986 section 5.2, strict).
 UriReference Resolve(const UriReference& base, const UriReference& reference);
 std::string RemoveDotSegments(std::string_view path);
+
+// The bytes of an IP address in text: 4 for dotted IPv4, 16 for IPv6 (RFC 4291 section 2.2,
+// in brackets or not); nothing for other text.
+std::optional<std::vector<std::uint8_t>> IpAddressBytes(std::string_view text);
 
 // An absolute http:// or https:// URL, read.
 struct HttpUrl {
