@@ -41,9 +41,13 @@ CSocket::~CSocket() {
 }
 
 SOCKET CSocket::vbSocket() {
+    return NewSocket(AF_INET);
+}
+
+SOCKET CSocket::NewSocket(int family) {
     const bool datagram = Protocol_ == ProtocolUdp;
     const SOCKET handle =
-        socket(AF_INET, datagram ? SOCK_DGRAM : SOCK_STREAM, datagram ? IPPROTO_UDP : IPPROTO_TCP);
+        socket(family, datagram ? SOCK_DGRAM : SOCK_STREAM, datagram ? IPPROTO_UDP : IPPROTO_TCP);
     if (handle == INVALID_SOCKET) return INVALID_SOCKET;
     if (ms::RegisterSocket(handle, identity_)) {
         closesocket(handle);
@@ -52,10 +56,18 @@ SOCKET CSocket::vbSocket() {
     return handle;
 }
 
-bool CSocket::EnsureSocket() {
-    if (SocketHandle_ != INVALID_SOCKET) return true;
-    SocketHandle_ = vbSocket();
+bool CSocket::EnsureSocket(int family) {
+    if (SocketHandle_ != INVALID_SOCKET) {
+        if (SocketFamily_ == family || IsBound_ || State_ != StateClosed) return true;
+        // The new socket first: the hidden window stays while a socket is registered.
+        const SOCKET unused = SocketHandle_;
+        SocketHandle_ = NewSocket(family);
+        ForgetSocket(unused);
+    } else {
+        SocketHandle_ = NewSocket(family);
+    }
     if (SocketHandle_ == INVALID_SOCKET) return false;
+    SocketFamily_ = family;
     RecvBuffer_.clear();
     LastReadFilled_ = false;
     ReadBufferSizes();
@@ -73,8 +85,9 @@ void CSocket::ReadBufferSizes() {
 
 void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Variant> lngRemotePort) {
     WithSource("CSocket.CSocket.Connect", [&] {
-        if (!EnsureSocket()) return;
         if (strRemoteHost && !strRemoteHost->Text().empty()) RemoteHost_ = strRemoteHost->Text();
+        const std::optional<HostAddress> literal = AddressOfText(RemoteHost_);
+        if (!EnsureSocket(literal ? literal->family : SocketFamilyOr(AF_INET))) return;
         if (lngRemotePort) {
             if (const auto port = lngRemotePort->AsInteger()) RemotePort_ = *port;
         }
@@ -82,8 +95,11 @@ void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Varian
         // A port out of range fails here, not after the host name is resolved.
         ms::ToSigned16(RemotePort_);
         ResolvePurpose_ = 0;
-        const std::uint32_t address = inet_addr(RemoteHost_.c_str());
-        if (address != INADDR_NONE) return ConnectTo(address);
+        AbandonAttempts();
+        if (literal) {
+            RemoteHostIP_ = TextOf(*literal);
+            return ConnectTo(*literal);
+        }
         State_ = StateResolvingHost;
         ResolveRequest_ = nullptr;
         std::optional<SocketError> error;
@@ -97,9 +113,9 @@ void CSocket::Connect(std::optional<Variant> strRemoteHost, std::optional<Varian
 
 // Windows refuses some addresses at once (INADDR_ANY, no route): the socket goes then, and the
 // failure is the caller's.
-void CSocket::ConnectTo(std::uint32_t address) {
-    const sockaddr_in record = AddressRecord(address, RemotePort_);
-    if (connect(SocketHandle_, AsAddress(record), sizeof record) == 0) return;
+void CSocket::ConnectTo(const HostAddress& address) {
+    const SocketAddress record = RecordOf(address, RemotePort_);
+    if (connect(SocketHandle_, record.Get(), record.length) == 0) return;
     const int error = WSAGetLastError();
     if (error == WSAEWOULDBLOCK) {
         State_ = StateConnecting;
@@ -111,25 +127,26 @@ void CSocket::ConnectTo(std::uint32_t address) {
 }
 
 void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
-    if (!EnsureSocket()) return;
     if (!strLocalIP.empty()) LocalIP_ = strLocalIP;
-    if (lngLocalPort > 0) LocalPort_ = lngLocalPort;
-    std::uint32_t address = INADDR_ANY;
+    HostAddress address;  // any IPv4 address
     if (!LocalIP_.empty()) {
-        address = inet_addr(LocalIP_.c_str());
+        const std::optional<HostAddress> given = AddressOfText(LocalIP_);
         // The conversion sets no error of its own: the text is no address this host has.
-        if (address == INADDR_NONE) throw SocketError::FromNumber(WSAEADDRNOTAVAIL, "CSocket.Bind");
+        if (!given) throw SocketError::FromNumber(WSAEADDRNOTAVAIL, "CSocket.Bind");
+        address = *given;
     }
-    const sockaddr_in record =
-        WithSource("CSocket.Bind", [&] { return AddressRecord(address, LocalPort_); });
-    if (bind(SocketHandle_, AsAddress(record), sizeof record) == SOCKET_ERROR)
+    if (!EnsureSocket(address.family)) return;
+    if (lngLocalPort > 0) LocalPort_ = lngLocalPort;
+    const SocketAddress record =
+        WithSource("CSocket.Bind", [&] { return RecordOf(address, LocalPort_); });
+    if (bind(SocketHandle_, record.Get(), record.length) == SOCKET_ERROR)
         FailWithLastError("CSocket.Bind");
     IsBound_ = true;
 }
 
 void CSocket::Listen() {
     WithSource("CSocket.Listen", [&] {
-        if (!EnsureSocket()) return;
+        if (!EnsureSocket(SocketFamilyOr(AF_INET))) return;
         if (!IsBound_) Bind(0, "");
         if (listen(SocketHandle_, 5) == SOCKET_ERROR) {
             State_ = StateError;
@@ -144,15 +161,16 @@ void CSocket::Accept(std::int32_t requestID) {
         // The request of a failed accept is -1: there is nothing to take over.
         if (requestID == -1) throw SocketError::FromNumber(WSAENOTSOCK, "");
         SocketHandle_ = static_cast<SOCKET>(requestID);
-        sockaddr_in record{};
+        SocketAddress record;
         if (EndOf(SocketHandle_, getsockname, record)) {
+            SocketFamily_ = AddressOf(record).family;
             LocalPort_ = PortOf(record);
-            LocalIP_ = DottedText(record.sin_addr.s_addr);
+            LocalIP_ = TextOf(AddressOf(record));
             LocalHostName_ = LocalIP_;
         }
         if (EndOf(SocketHandle_, getpeername, record)) {
             RemotePort_ = PortOf(record);
-            RemoteHostIP_ = DottedText(record.sin_addr.s_addr);
+            RemoteHostIP_ = TextOf(AddressOf(record));
             RemoteHost_ = RemoteHostIP_;
         }
         const std::int32_t type = IntOption(SocketHandle_, SO_TYPE, 0);
@@ -189,6 +207,7 @@ void CSocket::DestroySocket() {
     SendBuffer_.clear();
     SendStart_ = 0;
     SendPending_ = false;
+    AbandonAttempts();
     if (SocketHandle_ == INVALID_SOCKET) return;
     ms::DetachSocket(SocketHandle_);
     if (closesocket(SocketHandle_) == SOCKET_ERROR) FailWithLastError("CSocket.DestroySocket");
@@ -203,9 +222,10 @@ void CSocket::Protocol(std::int32_t newvalue) {
 
 void CSocket::RemoteHost(const std::string& newvalue) {
     RemoteHost_ = newvalue;
-    if (newvalue.empty() || inet_addr(newvalue.c_str()) == INADDR_NONE) return;
+    const std::optional<HostAddress> literal = AddressOfText(newvalue);
+    if (!literal) return;
     RemoteHostIP_ = newvalue;
-    if (Protocol_ != ProtocolUdp || !EnsureSocket()) return;
+    if (Protocol_ != ProtocolUdp || !EnsureSocket(AF_INET)) return;
     const bool broadcast = newvalue.size() >= 4 && newvalue.ends_with(".255");
     if (broadcast == BroadcastOn_) return;
     const int setting = broadcast ? 1 : 0;
@@ -213,6 +233,10 @@ void CSocket::RemoteHost(const std::string& newvalue) {
                    sizeof setting) == SOCKET_ERROR)
         FailWithLastError("CSocket.RemoteHost");
     BroadcastOn_ = broadcast;
+}
+
+int CSocket::SocketFamilyOr(int family) const {
+    return SocketHandle_ != INVALID_SOCKET ? SocketFamily_ : family;
 }
 
 void CSocket::RaiseError(std::int32_t number, const std::string& source) {
@@ -224,11 +248,15 @@ void CSocket::RaiseError(std::int32_t number, const std::string& source) {
           0, cancelDisplay);
 }
 
-void CSocket::PostSocketEvent(std::uint32_t eventCode, std::uint32_t errorCode) {
+void CSocket::PostSocketEvent(SOCKET notified, std::uint32_t eventCode, std::uint32_t errorCode) {
     // A reference of its own keeps the object alive for the whole dispatch, whatever the
     // handlers do with theirs.
     const std::shared_ptr<CSocket> self = shared_from_this();
     WithSource("CSocket.PostSocketEvent", [&] {
+        // While a name's addresses are tried, each attempt ends with its connect event.
+        if (IsAttempt(notified) && eventCode == FD_CONNECT)
+            return AttemptEnded(notified, errorCode);
+        if (notified != SocketHandle_) return;
         if (errorCode > 0) {
             // A peer may reset right after its last bytes: what reached this machine before
             // the reset is read out first, as a clean close does.
@@ -274,9 +302,8 @@ void CSocket::HandleWrite() {
 }
 
 void CSocket::HandleAccept() {
-    sockaddr_in record{};
-    int length = sizeof record;
-    const SOCKET accepted = accept(SocketHandle_, reinterpret_cast<sockaddr*>(&record), &length);
+    SocketAddress record;
+    const SOCKET accepted = accept(SocketHandle_, record.Get(), &record.length);
     // Nobody would take the connection over: it is closed at once rather than left open.
     if (!events.OnConnectionRequest) {
         if (accepted != INVALID_SOCKET) closesocket(accepted);
@@ -287,11 +314,11 @@ void CSocket::HandleAccept() {
 }
 
 void CSocket::FillLocalEnd(bool lookUpName) {
-    sockaddr_in record{};
+    SocketAddress record;
     if (!EndOf(SocketHandle_, getsockname, record)) return;
     LocalPort_ = PortOf(record);
-    LocalIP_ = DottedText(record.sin_addr.s_addr);
-    LocalHostName_ = lookUpName ? NameOfAddress(record.sin_addr.s_addr, LocalIP_) : LocalIP_;
+    LocalIP_ = TextOf(AddressOf(record));
+    LocalHostName_ = lookUpName ? NameOfAddress(AddressOf(record), LocalIP_) : LocalIP_;
 }
 
 void CSocket::HandleConnect() {
@@ -335,8 +362,8 @@ void CSocket::ReadOutBeforeFailure(SOCKET handle) {
     }
 }
 
-void CSocket::PostGetHostEvent(HANDLE request, std::uint32_t address, const std::string& hostName,
-                               std::int32_t errorCode) {
+void CSocket::PostGetHostEvent(HANDLE request, const std::vector<HostAddress>& addresses,
+                               const std::string& hostName, std::int32_t errorCode) {
     const std::shared_ptr<CSocket> self = shared_from_this();
     WithSource("CSocket.PostGetHostEvent", [&] {
         if (errorCode > 0) {
@@ -347,16 +374,17 @@ void CSocket::PostGetHostEvent(HANDLE request, std::uint32_t address, const std:
         if (request == nullptr || request != ResolveRequest_) return;
         ResolveRequest_ = nullptr;
         State_ = StateHostResolved;
-        RemoteHost_ = hostName;
-        RemoteHostIP_ = DottedText(address);
-        if (ResolvePurpose_ == 1) return SendBuffered();
-        const sockaddr_in record = AddressRecord(address, RemotePort_);
-        if (connect(SocketHandle_, AsAddress(record), sizeof record) == SOCKET_ERROR) {
-            if (WSAGetLastError() == WSAEWOULDBLOCK)
-                State_ = StateConnecting;
-            else
-                RaiseError(WSAGetLastError(), "CSocket.PostGetHostEvent");
+        if (!hostName.empty()) RemoteHost_ = hostName;
+        if (ResolvePurpose_ == 1) {
+            // Datagrams go over IPv4.
+            for (const HostAddress& address : addresses) {
+                if (address.family != AF_INET) continue;
+                RemoteHostIP_ = TextOf(address);
+                return SendBuffered();
+            }
+            return RaiseError(WSANO_DATA, "CSocket.PostGetHostEvent");
         }
+        StartAttempts(addresses);
     });
 }
 

@@ -58,6 +58,50 @@ TEST_F(ConnectTest, ToADottedAddress) {
     EXPECT_EQ(connects, 1);
 }
 
+// Both ends give their IPv6 addresses in text form.
+TEST_F(ConnectTest, ToAnIpv6Address) {
+    LoopbackServer server("::1");
+    ASSERT_GT(server.Port(), 0);
+    EXPECT_EQ(server.listener->LocalIP(), "::1");
+    const auto client = CSocket::Create();
+    int connects = 0;
+    client->events.OnConnect = [&] { ++connects; };
+    client->Connect(Variant("::1"), Variant(server.Port()));
+    ASSERT_TRUE(PumpUntil([&] { return connects == 1 && server.accepted != nullptr; }));
+    EXPECT_EQ(client->RemoteHostIP(), "::1");
+    EXPECT_EQ(client->LocalIP(), "::1");
+    EXPECT_EQ(server.accepted->RemoteHostIP(), "::1");
+    EXPECT_EQ(server.accepted->RemotePort(), client->LocalPort());
+    client->SendData(Variant("over IPv6"));
+    std::string received;
+    server.accepted->events.OnDataArrival = [&](std::int32_t) {
+        Variant chunk;
+        server.accepted->GetData(chunk);
+        received += chunk.Text();
+    };
+    ASSERT_TRUE(PumpUntil([&] { return received == "over IPv6"; }));
+    client->CloseSocket();
+    server.accepted->CloseSocket();
+    server.listener->CloseSocket();
+}
+
+// An IPv6 address refused at its port fails as an IPv4 one does.
+TEST_F(ConnectTest, ARefusedIpv6AddressRaisesOnError) {
+    const std::int32_t port = [] {
+        LoopbackServer server("::1");
+        const std::int32_t bound = server.Port();
+        server.listener->CloseSocket();
+        return bound;
+    }();
+    const auto client = CSocket::Create();
+    ErrorSeen seen;
+    RecordErrors(*client, seen);
+    client->Connect(Variant("::1"), Variant(port));
+    ASSERT_TRUE(PumpUntil([&] { return seen.count == 1; }));
+    EXPECT_EQ(seen.number, 10061);
+    EXPECT_EQ(client->State(), StateError);
+}
+
 TEST_F(ConnectTest, ToLocalhostByName) {
     LoopbackServer server;
     const auto client = CSocket::Create();

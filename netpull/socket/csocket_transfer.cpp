@@ -42,7 +42,7 @@ void CSocket::SendData(const Variant& varData) {
     // The progress handler may drop the last other reference to this object.
     const std::shared_ptr<CSocket> self = shared_from_this();
     if (Protocol_ != ProtocolTcp) {
-        if (!EnsureSocket()) return;
+        if (!EnsureSocket(SocketFamilyOr(AF_INET))) return;
     } else if (SocketHandle_ == INVALID_SOCKET) {
         throw SocketError(ErrWrongState, "CSocket.SendData", kWrongStateText);
     }
@@ -88,9 +88,10 @@ void CSocket::SendFrom(std::string_view unsent, bool held) {
             if (result != SOCKET_ERROR) sent += static_cast<std::size_t>(result);
         }
     } else if (!RemoteHostIP_.empty()) {
-        const sockaddr_in to = AddressRecord(inet_addr(RemoteHostIP_.c_str()), RemotePort_);
-        result = sendto(SocketHandle_, unsent.data(), static_cast<int>(unsent.size()), 0,
-                        AsAddress(to), sizeof to);
+        const SocketAddress to =
+            RecordOf(AddressOfText(RemoteHostIP_).value_or(HostAddress{}), RemotePort_);
+        result = sendto(SocketHandle_, unsent.data(), static_cast<int>(unsent.size()), 0, to.Get(),
+                        to.length);
         if (result != SOCKET_ERROR) sent = static_cast<std::size_t>(result);
     } else if (ResolvePurpose_ == 1 && ResolveRequest_ != nullptr) {
         // A write notification while the name is being resolved: the result will send.
@@ -134,14 +135,13 @@ std::int32_t CSocket::RecvToBuffer() {
     std::int32_t n = 0;
     if (Protocol_ != ProtocolTcp) {
         n = appendFromBlock([&](char* into) {
-            sockaddr_in from{};
-            int length = sizeof from;
-            const int got = recvfrom(SocketHandle_, into, static_cast<int>(size), 0,
-                                     reinterpret_cast<sockaddr*>(&from), &length);
+            SocketAddress from;
+            const int got =
+                recvfrom(SocketHandle_, into, static_cast<int>(size), 0, from.Get(), &from.length);
             if (got != SOCKET_ERROR) {
                 RemotePort_ = PortOf(from);
-                RemoteHostIP_ = DottedText(from.sin_addr.s_addr);
-                RemoteHost_ = NameOfAddress(from.sin_addr.s_addr, RemoteHostIP_);
+                RemoteHostIP_ = TextOf(AddressOf(from));
+                RemoteHost_ = NameOfAddress(AddressOf(from), RemoteHostIP_);
             }
             return got;
         });

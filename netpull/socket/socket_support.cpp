@@ -1,23 +1,25 @@
 // The process-wide part of the socket layer: service start, hidden window, registries.
 #include "netpull/socket/socket_support.h"
 
-#include <array>
 #include <cstring>
+#include <vector>
 
 #include "netpull/socket/csocket.h"
 #include "netpull/socket/windows_sockets.h"
+#include "socket_addresses.h"
 
 namespace netpull {
 
 // The only way from the window procedure into a socket object's notification handlers.
 struct CSocketDispatch {
-    static void Socket(CSocket& object, std::uint32_t event, std::uint32_t error) {
-        object.PostSocketEvent(event, error);
+    static void Socket(CSocket& object, SOCKET handle, std::uint32_t event, std::uint32_t error) {
+        object.PostSocketEvent(handle, event, error);
     }
-    static void Resolve(CSocket& object, HANDLE request, std::uint32_t address,
+    static void Resolve(CSocket& object, HANDLE request, const std::vector<HostAddress>& addresses,
                         const std::string& name, std::int32_t error) {
-        object.PostGetHostEvent(request, address, name, error);
+        object.PostGetHostEvent(request, addresses, name, error);
     }
+    static void NextAttempt(CSocket& object) { object.StartNextAttempt(); }
 };
 
 namespace MSocketSupport {
@@ -26,12 +28,32 @@ namespace {
 constexpr const char* kLibraryName = "Netpull";
 constexpr int kOverflow = 6;
 
-using HostBuffer = std::array<char, HostResultBufferSize>;
+// One lookup: what the system writes while it runs, on a thread of its own on Windows. The
+// system's reference goes when its completion routine has run; the module's when the result is
+// handled or the window closes. Whichever goes last frees the result.
+struct Lookup {
+    OVERLAPPED overlapped{};  // first: the completion routine is given its address
+    PADDRINFOEXW result = nullptr;
+    HWND window = nullptr;
+    UINT message = 0;
+    HANDLE request = nullptr;
+    std::shared_ptr<Lookup> whileRunning;
+
+    Lookup() = default;
+    Lookup(const Lookup&) = delete;
+    Lookup& operator=(const Lookup&) = delete;
+    ~Lookup() {
+        if (result != nullptr) FreeAddrInfoExW(result);
+    }
+};
+static_assert(offsetof(Lookup, overlapped) == 0);
 
 struct Module {
     ServiceState state;
-    // The result buffer of each pending request, owned until its result is handled.
-    std::map<HANDLE, std::unique_ptr<HostBuffer>> buffers;
+    // The lookup of each pending request, held until its result is handled.
+    std::map<HANDLE, std::shared_ptr<Lookup>> lookups;
+    std::uintptr_t nextRequest = 0xDEAE;
+    std::map<UINT_PTR, std::int32_t> attemptTimers;  // timer -> object identity
     std::map<std::int32_t, std::weak_ptr<CSocket>> live;
     std::int32_t nextIdentity = 1;
     // Handles whose notifications still in the queue belong to a socket that is gone, with
@@ -72,12 +94,12 @@ std::shared_ptr<CSocket> ObjectOf(std::int64_t identity) {
     return SocketFromPointer(static_cast<std::int32_t>(identity));
 }
 
-std::unique_ptr<HostBuffer> ReleaseRequest(HANDLE request, std::optional<std::int64_t>& identity) {
+std::shared_ptr<Lookup> ReleaseRequest(HANDLE request, std::optional<std::int64_t>& identity) {
     Module& m = TheModule();
-    std::unique_ptr<HostBuffer> buffer;
-    if (const auto found = m.buffers.find(request); found != m.buffers.end()) {
-        buffer = std::move(found->second);
-        m.buffers.erase(found);
+    std::shared_ptr<Lookup> lookup;
+    if (const auto found = m.lookups.find(request); found != m.lookups.end()) {
+        lookup = std::move(found->second);
+        m.lookups.erase(found);
     }
     identity = Find(S().ResolveRegistry, ResolveKey(RequestNumber(request)));
     if (identity) {
@@ -87,7 +109,7 @@ std::unique_ptr<HostBuffer> ReleaseRequest(HANDLE request, std::optional<std::in
             S().HostBufferRegistry->erase(SocketKey(*identity));
     }
     DiscardResolveRegistriesIfEmpty();
-    return buffer;
+    return lookup;
 }
 
 void DispatchSocketEvent(WPARAM wParam, LPARAM lParam) {
@@ -96,7 +118,7 @@ void DispatchSocketEvent(WPARAM wParam, LPARAM lParam) {
     const auto identity = Find(S().SocketRegistry, SocketKey(static_cast<std::int64_t>(handle)));
     if (!identity) return;
     const std::shared_ptr<CSocket> object = ObjectOf(*identity);
-    if (object) CSocketDispatch::Socket(*object, LowWord(lParam), HighWord(lParam));
+    if (object) CSocketDispatch::Socket(*object, handle, LowWord(lParam), HighWord(lParam));
 }
 
 // Every notification posted before this message has been delivered: the handle is the next
@@ -107,19 +129,62 @@ void HandleRetired(WPARAM wParam) {
     if (found != retired.end() && --found->second == 0) retired.erase(found);
 }
 
+// The addresses of a lookup, IPv4 and IPv6, in the order the system gave them.
+std::vector<HostAddress> AddressesOf(PADDRINFOEXW list) {
+    std::vector<HostAddress> addresses;
+    // mingw-w64 declares ai_next as a pointer to a struct of another spelling: it is the same.
+    for (; list != nullptr; list = reinterpret_cast<PADDRINFOEXW>(list->ai_next)) {
+        if (list->ai_addr == nullptr) continue;
+        SocketAddress record;
+        const bool known = list->ai_family == AF_INET || list->ai_family == AF_INET6;
+        if (!known || list->ai_addrlen > sizeof record.storage) continue;
+        std::memcpy(&record.storage, list->ai_addr, list->ai_addrlen);
+        addresses.push_back(AddressOf(record));
+    }
+    return addresses;
+}
+
+// The canonical name in ASCII, as host names are; empty when the system gave none.
+std::string CanonicalNameOf(PADDRINFOEXW list) {
+    std::string name;
+    if (list == nullptr || list->ai_canonname == nullptr) return name;
+    for (PCWSTR c = list->ai_canonname; *c != L'\0'; ++c) {
+        if (*c < 0x20 || *c > 0x7E) return {};
+        name.push_back(static_cast<char>(*c));
+    }
+    return name;
+}
+
 void DispatchResolveResult(WPARAM wParam, LPARAM lParam) {
     const auto request = reinterpret_cast<HANDLE>(wParam);
     const auto error = static_cast<std::int32_t>(HighWord(lParam));
     std::optional<std::int64_t> identity;
-    const std::unique_ptr<HostBuffer> buffer = ReleaseRequest(request, identity);
-    if (!identity || !buffer) return;
+    const std::shared_ptr<Lookup> lookup = ReleaseRequest(request, identity);
+    if (!identity || !lookup) return;
     const std::shared_ptr<CSocket> object = ObjectOf(*identity);
     if (!object) return;
-    if (error != 0) return CSocketDispatch::Resolve(*object, request, 0, "", error);
-    const auto* entry = reinterpret_cast<const hostent*>(buffer->data());
-    std::uint32_t address = 0;
-    std::memcpy(&address, entry->h_addr_list[0], sizeof address);
-    CSocketDispatch::Resolve(*object, request, address, entry->h_name, 0);
+    if (error != 0) return CSocketDispatch::Resolve(*object, request, {}, "", error);
+    CSocketDispatch::Resolve(*object, request, AddressesOf(lookup->result),
+                             CanonicalNameOf(lookup->result), 0);
+}
+
+// Runs where the system completes the lookup (a thread of its own on Windows): it only posts.
+void CALLBACK LookupCompleted(DWORD error, DWORD, LPWSAOVERLAPPED overlapped) {
+    auto* lookup = reinterpret_cast<Lookup*>(overlapped);
+    const std::shared_ptr<Lookup> keep = std::move(lookup->whileRunning);
+    PostMessageA(lookup->window, lookup->message, reinterpret_cast<WPARAM>(lookup->request),
+                 static_cast<LPARAM>(WSAMAKEASYNCREPLY(0, error)));
+}
+
+void CALLBACK AttemptTimerFired(HWND, UINT, UINT_PTR timer, DWORD) {
+    Module& m = TheModule();
+    const auto found = m.attemptTimers.find(timer);
+    if (found == m.attemptTimers.end()) return;
+    const std::int32_t identity = found->second;
+    KillTimer(nullptr, timer);
+    m.attemptTimers.erase(found);
+    if (const std::shared_ptr<CSocket> object = SocketFromPointer(identity))
+        CSocketDispatch::NextAttempt(*object);
 }
 
 }  // namespace
@@ -162,10 +227,10 @@ HWND OpenSocketWindow() {
 }
 
 bool CloseSocketWindow() {
-    // Requests still pending would write into buffers that go now: cancel them first.
+    // Lookups still running keep what they write until they complete; their results are not
+    // awaited any more.
     Module& m = TheModule();
-    for (const auto& [request, buffer] : m.buffers) WSACancelAsyncRequest(request);
-    m.buffers.clear();
+    m.lookups.clear();
     // Notifications still queued go with the window.
     m.retired.clear();
     S().ResolveRegistry.reset();
@@ -210,25 +275,57 @@ bool DetachSocket(SOCKET handle) {
 
 HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
                    std::optional<SocketError>& error) {
-    auto buffer = std::make_unique<HostBuffer>();
+    Module& m = TheModule();
+    // Host names are ASCII; other bytes are given as the Latin-1 characters they would be.
+    std::wstring wideName;
+    for (const char c : hostName) wideName.push_back(static_cast<unsigned char>(c));
+    auto lookup = std::make_shared<Lookup>();
+    lookup->window = S().SocketWindow;
+    lookup->message = S().ResolveMessageId;
+    lookup->request = reinterpret_cast<HANDLE>(m.nextRequest++);
+    lookup->whileRunning = lookup;
+    ADDRINFOEXW hints{};
+    hints.ai_flags = AI_CANONNAME;
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    // The system may complete the lookup before the call returns: the module holds it first.
     if (!S().ResolveRegistry) {
         S().HostBufferRegistry.emplace();
         S().ResolveRegistry.emplace();
     }
-    const HANDLE request =
-        WSAAsyncGetHostByName(S().SocketWindow, S().ResolveMessageId, hostName.c_str(),
-                              buffer->data(), HostResultBufferSize);
-    if (request == nullptr) {
-        DiscardResolveRegistriesIfEmpty();
-        error = SocketError::FromNumber(WSAGetLastError(), "MSocketSupport.ResolveHost");
+    const HANDLE request = lookup->request;
+    m.lookups.emplace(request, lookup);
+    (*S().ResolveRegistry)[ResolveKey(RequestNumber(request))] = identity;
+    const int started = GetAddrInfoExW(
+        wideName.c_str(), nullptr, NS_ALL, nullptr, &hints, &lookup->result, nullptr,
+        &lookup->overlapped, reinterpret_cast<LPLOOKUPSERVICE_COMPLETION_ROUTINE>(&LookupCompleted),
+        nullptr);
+    if (started != WSA_IO_PENDING) {
+        // The routine never runs: the system's reference goes here.
+        lookup->whileRunning.reset();
+        std::optional<std::int64_t> ignored;
+        ReleaseRequest(request, ignored);
+        error = SocketError::FromNumber(started != 0 ? started : WSANO_RECOVERY,
+                                        "MSocketSupport.ResolveHost");
         return nullptr;
     }
-    // A second request of the same object takes over its buffer entry; the first request keeps
-    // its own buffer until its result comes.
+    // A second request of the same object takes over its entry; the first request's result is
+    // still taken, and dropped.
     (*S().HostBufferRegistry)[SocketKey(identity)] = RequestNumber(request);
-    (*S().ResolveRegistry)[ResolveKey(RequestNumber(request))] = identity;
-    TheModule().buffers.emplace(request, std::move(buffer));
     return request;
+}
+
+UINT_PTR StartAttemptTimer(std::int32_t identity, UINT milliseconds) {
+    const UINT_PTR timer = SetTimer(nullptr, 0, milliseconds, &AttemptTimerFired);
+    if (timer != 0) TheModule().attemptTimers[timer] = identity;
+    return timer;
+}
+
+void StopAttemptTimer(UINT_PTR timer) {
+    if (timer == 0) return;
+    KillTimer(nullptr, timer);
+    TheModule().attemptTimers.erase(timer);
 }
 
 LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -7,25 +7,55 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstring>
+
 namespace netpull::platform::posix {
 namespace {
 
-sockaddr_in Record(Endpoint end) {
-    sockaddr_in record{};
-    record.sin_family = AF_INET;
-    record.sin_port = end.port;
-    record.sin_addr.s_addr = end.address;
-    return record;
-}
+// The system's record of an end, of its family's length.
+struct Record {
+    explicit Record(const Endpoint& end) {
+        if (end.v6) {
+            sockaddr_in6& v6 = *reinterpret_cast<sockaddr_in6*>(&storage);
+            v6.sin6_family = AF_INET6;
+            v6.sin6_port = end.port;
+            std::memcpy(&v6.sin6_addr, end.address6.data(), end.address6.size());
+            v6.sin6_scope_id = end.scope;
+            length = sizeof v6;
+        } else {
+            sockaddr_in& v4 = *reinterpret_cast<sockaddr_in*>(&storage);
+            v4.sin_family = AF_INET;
+            v4.sin_port = end.port;
+            v4.sin_addr.s_addr = end.address;
+            length = sizeof v4;
+        }
+    }
+    const sockaddr* Address() const { return reinterpret_cast<const sockaddr*>(&storage); }
 
-void Fill(Endpoint* end, const sockaddr_in& record) {
-    if (end != nullptr) *end = {record.sin_addr.s_addr, record.sin_port};
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+};
+
+void Fill(Endpoint* end, const sockaddr_storage& record) {
+    if (end == nullptr) return;
+    *end = {};
+    if (record.ss_family == AF_INET6) {
+        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(record);
+        end->v6 = true;
+        std::memcpy(end->address6.data(), &v6.sin6_addr, end->address6.size());
+        end->scope = v6.sin6_scope_id;
+        end->port = v6.sin6_port;
+    } else {
+        const auto& v4 = reinterpret_cast<const sockaddr_in&>(record);
+        end->address = v4.sin_addr.s_addr;
+        end->port = v4.sin_port;
+    }
 }
 
 // Calls one of getsockname, getpeername, accept with a record to fill.
 template <typename Call>
 int WithRecord(Endpoint* end, Call call) {
-    sockaddr_in record{};
+    sockaddr_storage record{};
     socklen_t length = sizeof record;
     const int result = call(reinterpret_cast<sockaddr*>(&record), &length);
     if (result >= 0) Fill(end, record);
@@ -52,9 +82,15 @@ int OptionName(Option option) {
 
 }  // namespace
 
-int OpenSocket(bool datagram) {
-    return ::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                    0);
+// An IPv6 socket carries IPv6 only, as Windows makes it by default.
+int OpenSocket(bool datagram, bool v6) {
+    const int descriptor =
+        ::socket(v6 ? AF_INET6 : AF_INET,
+                 (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int only = 1;
+    if (descriptor >= 0 && v6)
+        ::setsockopt(descriptor, IPPROTO_IPV6, IPV6_V6ONLY, &only, sizeof only);
+    return descriptor;
 }
 
 int Close(int descriptor) {
@@ -62,13 +98,13 @@ int Close(int descriptor) {
 }
 
 int Connect(int descriptor, Endpoint to) {
-    const sockaddr_in record = Record(to);
-    return ::connect(descriptor, reinterpret_cast<const sockaddr*>(&record), sizeof record);
+    const Record record(to);
+    return ::connect(descriptor, record.Address(), record.length);
 }
 
 int Bind(int descriptor, Endpoint local) {
-    const sockaddr_in record = Record(local);
-    return ::bind(descriptor, reinterpret_cast<const sockaddr*>(&record), sizeof record);
+    const Record record(local);
+    return ::bind(descriptor, record.Address(), record.length);
 }
 
 int Listen(int descriptor, int backlog) {
@@ -86,9 +122,9 @@ long Send(int descriptor, const char* data, int length, int flags) {
 }
 
 long SendTo(int descriptor, const char* data, int length, int flags, Endpoint to) {
-    const sockaddr_in record = Record(to);
+    const Record record(to);
     return ::sendto(descriptor, data, static_cast<std::size_t>(length), flags | MSG_NOSIGNAL,
-                    reinterpret_cast<const sockaddr*>(&record), sizeof record);
+                    record.Address(), record.length);
 }
 
 long Receive(int descriptor, char* data, int length, int flags) {
@@ -96,7 +132,7 @@ long Receive(int descriptor, char* data, int length, int flags) {
 }
 
 long ReceiveFrom(int descriptor, char* data, int length, int flags, bool datagram, Endpoint* from) {
-    sockaddr_in record{};
+    sockaddr_storage record{};
     socklen_t size = sizeof record;
     const ssize_t n =
         ::recvfrom(descriptor, data, static_cast<std::size_t>(length),
@@ -156,11 +192,23 @@ std::string DottedText(std::uint32_t address) {
     return text;
 }
 
+bool ParseIpv6(const char* text, std::array<std::uint8_t, 16>* address) {
+    return text != nullptr && ::inet_pton(AF_INET6, text, address->data()) == 1;
+}
+
+std::string Ipv6Text(const std::array<std::uint8_t, 16>& address) {
+    char text[INET6_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET6, address.data(), text, sizeof text);
+    return text;
+}
+
 std::string NameOf(std::uint32_t address) {
-    const sockaddr_in record = Record({address, 0});
+    Endpoint end;
+    end.address = address;
+    const Record record(end);
     char name[NI_MAXHOST] = {};
-    if (::getnameinfo(reinterpret_cast<const sockaddr*>(&record), sizeof record, name, sizeof name,
-                      nullptr, 0, NI_NAMEREQD) != 0)
+    if (::getnameinfo(record.Address(), record.length, name, sizeof name, nullptr, 0,
+                      NI_NAMEREQD) != 0)
         return {};
     return name;
 }

@@ -1,35 +1,27 @@
-// Asynchronous host-name resolution with c-ares in the socket layer's loop.
+// Host-name lookups with c-ares in the socket layer's loop.
 #include "netpull/socket/platform/resolver.h"
 
 #include <ares.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <cstring>
-#include <map>
+#include <memory>
 #include <string>
 
 #include "errors.h"
-#include "host_entry.h"
+#include "name_lookup.h"
 #include "netpull/socket/platform/event_loop.h"
-#include "netpull/socket/platform/message_queue.h"
+#include "netpull/socket/platform/win_types.h"
 
 namespace netpull::platform {
 namespace {
-
-struct Request {
-    HWND window;
-    UINT message;
-    char* buffer;
-    int bufferLength;
-};
 
 struct Resolver {
     ares_channel channel = nullptr;
     std::string servers;  // empty: the system's
     int queryTimeoutMs = 3000;
-    std::map<HANDLE, Request> pending;
-    std::uintptr_t next = 0xDEAE;  // the first handle, as Windows gives it
 };
 
 Resolver& TheResolver() {
@@ -81,30 +73,46 @@ int WsaErrorOfStatus(int status) {
         case ARES_ENOTFOUND:
         case ARES_ECONNREFUSED:
         case ARES_EBADNAME:
+        case ARES_ENONAME:
             return WSAHOST_NOT_FOUND;
         default:
             return WSANO_RECOVERY;
     }
 }
 
-void Resolved(void* argument, int status, int, hostent* host) {
-    Resolver& r = TheResolver();
-    const auto handle = static_cast<HANDLE>(argument);
-    const auto found = r.pending.find(handle);
-    if (found == r.pending.end()) return;  // cancelled: its buffer may be gone
-    const Request request = found->second;
-    r.pending.erase(found);
-    int error = WsaErrorOfStatus(status);
-    if (error == 0) {
-        std::uint32_t address = 0;
-        const bool one =
-            host->h_length == 4 && host->h_addr_list != nullptr && host->h_addr_list[0] != nullptr;
-        if (one) std::memcpy(&address, host->h_addr_list[0], sizeof address);
-        if (!one || !WriteHostEntry(host->h_name, address, request.buffer, request.bufferLength))
-            error = WSAENOBUFS;
+posix::Endpoint EndpointOf(const sockaddr* address) {
+    posix::Endpoint end;
+    if (address->sa_family == AF_INET6) {
+        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(address);
+        end.v6 = true;
+        std::memcpy(end.address6.data(), &v6->sin6_addr, end.address6.size());
+        end.scope = v6->sin6_scope_id;
+    } else {
+        end.address = reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr;
     }
-    PostMessageA(request.window, request.message, reinterpret_cast<WPARAM>(handle),
-                 WSAMAKEASYNCREPLY(0, error));
+    return end;
+}
+
+// c-ares calls it once for every lookup, also when the channel is destroyed.
+void Answered(void* argument, int status, int, ares_addrinfo* answer) {
+    const std::unique_ptr<LookupDone> done(static_cast<LookupDone*>(argument));
+    const std::unique_ptr<ares_addrinfo, void (*)(ares_addrinfo*)> owned(answer,
+                                                                         &ares_freeaddrinfo);
+    std::vector<posix::Endpoint> addresses;
+    std::string canonicalName;
+    if (status == ARES_SUCCESS && answer != nullptr) {
+        for (const ares_addrinfo_node* node = answer->nodes; node != nullptr; node = node->ai_next)
+            if (node->ai_family == AF_INET || node->ai_family == AF_INET6)
+                addresses.push_back(EndpointOf(node->ai_addr));
+        // The last alias names the host the others lead to.
+        for (const ares_addrinfo_cname* alias = answer->cnames; alias != nullptr;
+             alias = alias->next)
+            if (alias->name != nullptr) canonicalName = alias->name;
+        if (canonicalName.empty() && answer->name != nullptr) canonicalName = answer->name;
+    }
+    int error = status == ARES_EDESTRUCTION ? WSA_E_CANCELLED : WsaErrorOfStatus(status);
+    if (error == 0 && addresses.empty()) error = WSANO_DATA;
+    (*done)(error, canonicalName, addresses);
 }
 
 bool EnsureChannel() {
@@ -125,19 +133,16 @@ bool EnsureChannel() {
 
 }  // namespace
 
-HANDLE StartResolution(HWND window, UINT message, std::string_view name, char* buffer,
-                       int bufferLength) {
-    if (!IsWindow(window) || buffer == nullptr || !EnsureChannel()) {
-        WSASetLastError(!IsWindow(window) ? WSAEINVAL : WSANO_RECOVERY);
-        return nullptr;
-    }
-    Resolver& r = TheResolver();
-    const auto handle = reinterpret_cast<HANDLE>(r.next++);
-    r.pending.emplace(handle, Request{window, message, buffer, bufferLength});
-    // The answer may come at once, from inside this call (a name from the hosts file).
-    ares_gethostbyname(r.channel, std::string(name).c_str(), AF_INET, &Resolved, handle);
+bool StartLookup(const std::string& name, LookupDone done) {
+    if (!EnsureChannel()) return false;
+    ares_addrinfo_hints hints{};
+    hints.ai_flags = ARES_AI_CANONNAME;
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    ares_getaddrinfo(TheResolver().channel, name.c_str(), nullptr, &hints, &Answered,
+                     new LookupDone(std::move(done)));
     ArmForTimeouts();
-    return handle;
+    return true;
 }
 
 void UseNameServers(const std::string& servers) {
@@ -150,13 +155,8 @@ void UseQueryTimeout(int milliseconds) {
     TheResolver().queryTimeoutMs = milliseconds;
 }
 
-bool CancelResolution(HANDLE request) {
-    return TheResolver().pending.erase(request) == 1;
-}
-
 void ShutDownResolver() {
     Resolver& r = TheResolver();
-    r.pending.clear();
     if (r.channel == nullptr) return;
     ares_channel channel = r.channel;
     r.channel = nullptr;

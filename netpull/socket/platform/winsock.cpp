@@ -1,6 +1,7 @@
-// The Windows Sockets 1.1 calls over POSIX non-blocking IPv4 sockets.
+// The Windows Sockets calls over POSIX non-blocking IPv4 and IPv6 sockets.
 #include "netpull/socket/platform/winsock.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -9,6 +10,7 @@
 #include "netpull/socket/platform/descriptor.h"
 #include "netpull/socket/platform/resolver.h"
 #include "posix_sockets.h"
+#include "socket_records.h"
 #include "socket_table.h"
 
 namespace posix = netpull::platform::posix;
@@ -35,34 +37,26 @@ int Fail(int error) {
     return SOCKET_ERROR;
 }
 
-// The IPv4 end of an address given with its length, or WSAEFAULT/WSAEAFNOSUPPORT.
 bool EndOf(const sockaddr* name, int length, posix::Endpoint* end) {
-    if (name == nullptr || length < static_cast<int>(sizeof(sockaddr_in))) {
-        Fail(WSAEFAULT);
-        return false;
-    }
-    sockaddr_in record{};
-    std::memcpy(&record, name, sizeof record);
-    if (record.sin_family != AF_INET) {
-        Fail(WSAEAFNOSUPPORT);
-        return false;
-    }
-    *end = {record.sin_addr.s_addr, record.sin_port};
-    return true;
+    return netpull::platform::ReadRecord(name, length, end);
 }
 
-// Writes an end into the caller's record, which must have room for one.
+// Writes an end into the caller's record, which must have room for one of its family.
 int Deliver(const posix::Endpoint& end, sockaddr* name, int* length) {
     if (name == nullptr) return 0;
-    if (length == nullptr || *length < static_cast<int>(sizeof(sockaddr_in)))
-        return Fail(WSAEFAULT);
-    sockaddr_in record{};
-    record.sin_family = AF_INET;
-    record.sin_port = end.port;
-    record.sin_addr.s_addr = end.address;
-    std::memcpy(name, &record, sizeof record);
-    *length = sizeof record;
+    sockaddr_storage record{};
+    const int needed = netpull::platform::WriteRecord(end, &record);
+    if (length == nullptr || *length < needed) return Fail(WSAEFAULT);
+    std::memcpy(name, &record, static_cast<std::size_t>(needed));
+    *length = needed;
     return 0;
+}
+
+bool Unspecified(const posix::Endpoint& end) {
+    if (!end.v6) return end.address == INADDR_ANY;
+    for (const std::uint8_t byte : end.address6)
+        if (byte != 0) return false;
+    return true;
 }
 
 // Counts the outcome of a read or a write: a read re-enables the read notification whether or
@@ -134,16 +128,6 @@ int WSAAsyncSelect(SOCKET s, HWND window, std::uint32_t message, long events) {
     return table::Select(s, window, message, events);
 }
 
-HANDLE WSAAsyncGetHostByName(HWND window, std::uint32_t message, const char* name, char* buffer,
-                             int bufferLength) {
-    return netpull::platform::StartResolution(window, message, name == nullptr ? "" : name, buffer,
-                                              bufferLength);
-}
-
-int WSACancelAsyncRequest(HANDLE request) {
-    return netpull::platform::CancelResolution(request) ? 0 : Fail(WSAEINVAL);
-}
-
 SOCKET socket(int family, int type, int protocol) {
     if (startCount == 0) {
         WSASetLastError(WSANOTINITIALISED);
@@ -151,11 +135,12 @@ SOCKET socket(int family, int type, int protocol) {
     }
     const bool datagram = type == SOCK_DGRAM;
     const bool protocolFits = protocol == 0 || protocol == (datagram ? IPPROTO_UDP : IPPROTO_TCP);
-    if (family != AF_INET || (type != SOCK_STREAM && !datagram) || !protocolFits) {
-        WSASetLastError(family != AF_INET ? WSAEAFNOSUPPORT : WSAESOCKTNOSUPPORT);
+    const bool known = family == AF_INET || family == AF_INET6;
+    if (!known || (type != SOCK_STREAM && !datagram) || !protocolFits) {
+        WSASetLastError(!known ? WSAEAFNOSUPPORT : WSAESOCKTNOSUPPORT);
         return INVALID_SOCKET;
     }
-    const int descriptor = posix::OpenSocket(datagram);
+    const int descriptor = posix::OpenSocket(datagram, family == AF_INET6);
     if (descriptor < 0) {
         FailWithErrno();
         return INVALID_SOCKET;
@@ -174,7 +159,7 @@ int connect(SOCKET s, const sockaddr* name, int nameLength) {
     posix::Endpoint to;
     if (descriptor < 0 || !EndOf(name, nameLength, &to)) return SOCKET_ERROR;
     const bool stream = table::IsStream(s);
-    if (stream && (to.address == INADDR_ANY || to.port == 0)) return Fail(WSAEADDRNOTAVAIL);
+    if (stream && (Unspecified(to) || to.port == 0)) return Fail(WSAEADDRNOTAVAIL);
     if (posix::Connect(descriptor, to) == 0) {
         if (stream) table::ConnectStarted(s, 0);
         return 0;
@@ -337,6 +322,49 @@ char* inet_ntoa(in_addr address) {
     thread_local char text[16];
     const std::string dotted = posix::DottedText(address.s_addr);
     std::strncpy(text, dotted.c_str(), sizeof text - 1);
+    return text;
+}
+
+int inet_pton(int family, PCSTR text, void* address) {
+    if (text == nullptr || address == nullptr) {
+        WSASetLastError(WSAEFAULT);
+        return -1;
+    }
+    if (family == AF_INET6) {
+        std::array<std::uint8_t, 16> parsed{};
+        if (!posix::ParseIpv6(text, &parsed)) return 0;
+        std::memcpy(address, parsed.data(), parsed.size());
+        return 1;
+    }
+    if (family != AF_INET) {
+        WSASetLastError(WSAEAFNOSUPPORT);
+        return -1;
+    }
+    // Four decimal parts, as inet_pton reads them, not inet_addr's shorter and octal forms.
+    std::uint32_t parsed = 0;
+    const std::string canonical =
+        posix::ParseDotted(text, &parsed) ? posix::DottedText(parsed) : "";
+    if (canonical.empty() || canonical != text) return 0;
+    std::memcpy(address, &parsed, sizeof parsed);
+    return 1;
+}
+
+PCSTR inet_ntop(int family, const void* address, PSTR text, std::size_t size) {
+    std::string written;
+    if (address != nullptr && family == AF_INET6) {
+        std::array<std::uint8_t, 16> bytes{};
+        std::memcpy(bytes.data(), address, bytes.size());
+        written = posix::Ipv6Text(bytes);
+    } else if (address != nullptr && family == AF_INET) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, address, sizeof value);
+        written = posix::DottedText(value);
+    }
+    if (written.empty() || text == nullptr || size <= written.size()) {
+        WSASetLastError(written.empty() ? WSAEAFNOSUPPORT : WSAEINVAL);
+        return nullptr;
+    }
+    std::memcpy(text, written.c_str(), written.size() + 1);
     return text;
 }
 

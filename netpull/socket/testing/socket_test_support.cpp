@@ -2,6 +2,7 @@
 #include "netpull/socket/testing/socket_test_support.h"
 
 #include <chrono>
+#include <cstring>
 
 #include "netpull/socket/windows_sockets.h"
 
@@ -51,11 +52,14 @@ void SendAndWaitUntilRead(std::shared_ptr<CSocket> side, const std::string& byte
         << bytes.size() << " bytes";
 }
 
+// The port is at the same place in the records of both families.
 std::int32_t BoundPort(SOCKET handle) {
-    sockaddr_in record{};
+    sockaddr_storage record{};
     int length = sizeof record;
     if (getsockname(handle, reinterpret_cast<sockaddr*>(&record), &length) != 0) return 0;
-    return ntohs(record.sin_port);
+    sockaddr_in v4{};
+    std::memcpy(&v4, &record, sizeof v4);
+    return ntohs(v4.sin_port);
 }
 
 bool RunningUnderWine() {

@@ -1,6 +1,11 @@
-// The socket object: one IPv4 stream or datagram socket, whose notifications become events.
-// Connection operations and the dispatch of notifications are in csocket.cpp; sending,
+// The socket object: one IPv4 or IPv6 stream socket, or one IPv4 datagram socket, whose
+// notifications become events. Connection operations and the dispatch of notifications are in
+// csocket.cpp, the connection attempts to a name's addresses in csocket_attempts.cpp; sending,
 // receiving and the blocking operations in csocket_transfer.cpp.
+//
+// A name's addresses are tried as RFC 8305 (Happy Eyeballs) says: IPv6 and IPv4 in turn, IPv6
+// first; the next address when the last one has not connected within 250 ms, or at once when
+// it failed; the first to connect is the connection and the others are closed.
 //
 // Objects live in std::shared_ptr: a dispatch holds its own reference while it raises events,
 // so a handler may drop the owner's reference, close, reconnect or pump messages safely.
@@ -17,12 +22,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "netpull/socket/socket_error.h"
 #include "netpull/socket/variant.h"
 #include "netpull/socket/windows_api.h"
 
 namespace netpull {
+
+struct HostAddress;
 
 enum SocketState : std::int32_t {
     StateClosed = 0,
@@ -111,15 +119,19 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     friend struct CSocketDispatch;
 
     CSocket();
-    void PostSocketEvent(std::uint32_t eventCode, std::uint32_t errorCode);
-    void PostGetHostEvent(HANDLE request, std::uint32_t address, const std::string& hostName,
-                          std::int32_t errorCode);
+    void PostSocketEvent(SOCKET handle, std::uint32_t eventCode, std::uint32_t errorCode);
+    void PostGetHostEvent(HANDLE request, const std::vector<HostAddress>& addresses,
+                          const std::string& hostName, std::int32_t errorCode);
     void HandleRead();
     void HandleWrite();
     void HandleAccept();
     void HandleConnect();
     void HandleClose(SOCKET handle);
-    bool EnsureSocket();
+    SOCKET NewSocket(int family);
+    // Makes the socket of a family; an unused one of the other family gives way to it.
+    bool EnsureSocket(int family);
+    // The family of the socket there is, or the one given when there is none.
+    int SocketFamilyOr(int family) const;
     void ReadBufferSizes();
     void DestroySocket();
     std::int32_t RecvToBuffer();
@@ -129,7 +141,16 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     void SendFrom(std::string_view unsent, bool held);
     Variant TakeBufferedData(bool wait, bool peek);
     Variant TakeBufferedLine(bool wait, bool peek);
-    void ConnectTo(std::uint32_t address);
+    void ConnectTo(const HostAddress& address);
+    // The connection attempts to a resolved name's addresses (csocket_attempts.cpp).
+    void StartAttempts(const std::vector<HostAddress>& addresses);
+    void StartNextAttempt();
+    void AttemptEnded(SOCKET handle, std::uint32_t errorCode);
+    struct Attempt;
+    void AttemptConnected(const Attempt& winner);
+    bool IsAttempt(SOCKET handle) const;
+    void AbandonAttempts();
+    void ForgetSocket(SOCKET handle);
     void RaiseError(std::int32_t number, const std::string& source);
     // Reads and raises what is waiting before a failed close destroys the socket.
     void ReadOutBeforeFailure(SOCKET handle);
@@ -154,7 +175,16 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     std::string RemoteHostIP_;
     std::int32_t RemotePort_ = 0;
     SOCKET SocketHandle_ = INVALID_SOCKET;
+    int SocketFamily_ = 0;
     HANDLE ResolveRequest_ = nullptr;
+    struct Attempt {
+        SOCKET handle;
+        int family;
+        std::string addressText;
+    };
+    std::vector<Attempt> Attempts_;        // connecting now; SocketHandle_ may be one of them
+    std::vector<HostAddress> Candidates_;  // not tried yet, in the order they will be
+    UINT_PTR NextAttemptTimer_ = 0;
     std::string SendBuffer_;     // its unsent bytes start at SendStart_
     std::size_t SendStart_ = 0;  // sent bytes are skipped, not moved, so long sends stay linear
     std::string RecvBuffer_;

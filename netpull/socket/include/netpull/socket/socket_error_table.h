@@ -46,6 +46,7 @@
     X(10101, WSAEDISCON, "Graceful shutdown in progress.") \
     X(10107, WSASYSCALLFAILURE, "System call failure.") \
     X(10109, WSATYPE_NOT_FOUND, "Class type not found.") \
+    X(10111, WSA_E_CANCELLED, "Call was canceled.") \
     X(11001, WSAHOST_NOT_FOUND, "Host not found.") \
     X(11002, WSATRY_AGAIN, "Nonauthoritative host not found.") \
     X(11003, WSANO_RECOVERY, "This is a nonrecoverable error.") \

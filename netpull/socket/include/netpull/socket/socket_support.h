@@ -4,9 +4,10 @@
 // or a resolution request back to the object that owns it.
 //
 // Registries hold object identities, never pointers: an identity is looked up among the live
-// objects at every dispatch, so nothing is ever delivered to an object that is gone. Each
-// resolution request owns its result buffer until its result is handled or the request is
-// cancelled, so a result can never be written into a buffer that was freed or reused.
+// objects at every dispatch, so nothing is ever delivered to an object that is gone. A name is
+// looked up with GetAddrInfoExW, whose completion only posts the result to the window; what
+// the system writes stays alive until it has completed, even when nobody awaits it any more,
+// so a result can never be written into memory that was freed or reused.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,6 @@ class CSocket;
 
 namespace MSocketSupport {
 
-inline constexpr int HostResultBufferSize = 1024;
 inline constexpr long NetworkEventMask = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
 static_assert(NetworkEventMask == 59);
 
@@ -40,7 +40,7 @@ struct ServiceState {
     WNDPROC PreviousWindowProc = nullptr;
     std::optional<Registry> SocketRegistry;      // "S<handle>" -> object identity
     std::optional<Registry> ResolveRegistry;     // "R<request>" -> object identity
-    std::optional<Registry> HostBufferRegistry;  // "S<identity>" -> request whose buffer it is
+    std::optional<Registry> HostBufferRegistry;  // "S<identity>" -> its latest request
 };
 
 // The module's state, for inspection by tests.
@@ -57,6 +57,10 @@ bool DetachSocket(SOCKET handle);
 // Starts resolving a host name; returns the request handle, or the error.
 HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
                    std::optional<SocketError>& error);
+
+// A timer that calls the object's next connection attempt once, unless stopped first.
+UINT_PTR StartAttemptTimer(std::int32_t identity, UINT milliseconds);
+void StopAttemptTimer(UINT_PTR timer);
 
 LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

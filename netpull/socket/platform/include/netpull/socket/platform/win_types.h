@@ -24,7 +24,15 @@ using LPVOID = void*;
 using WNDPROC = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using UINT_PTR = std::uintptr_t;
 using SOCKET = UINT_PTR;
-using HANDLE = void*;  // an asynchronous request handle here; null means none
+using HANDLE = void*;
+using LPHANDLE = HANDLE*;
+using WCHAR = wchar_t;
+using PCWSTR = const WCHAR*;
+using PWSTR = WCHAR*;
+using PCSTR = const char*;
+using PSTR = char*;
+struct GUID;
+using LPGUID = GUID*;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using BOOL = int;
@@ -60,8 +68,8 @@ NETPULL_SOCKET_ERRORS(NETPULL_ERROR_NAME)
 int WSAGetLastError();
 void WSASetLastError(int error);
 
-// The words of a message parameter, and the network event and error of a WSAAsyncSelect or
-// WSAAsyncGetHostByName message.
+// The words of a message parameter, and the network event and error of a WSAAsyncSelect
+// message or of an asynchronous reply.
 #define LOWORD(l) (static_cast<std::uint16_t>(static_cast<std::uintptr_t>(l) & 0xFFFF))
 #define HIWORD(l) (static_cast<std::uint16_t>((static_cast<std::uintptr_t>(l) >> 16) & 0xFFFF))
 #define WSAMAKESELECTREPLY(event, error)                                      \

@@ -1,10 +1,11 @@
-// The Windows Sockets 1.1 interface that the socket layer uses, with winsock2.h's names, types,
-// numbers and signatures, over POSIX non-blocking IPv4 sockets. Its names clash with the POSIX
-// socket headers (sockaddr_in, connect, htons...), so a file includes either this or those.
-// Handles are reused after closesocket, as on Windows. Failures return SOCKET_ERROR (or
-// INVALID_SOCKET, or null) and set the last error to the Windows Sockets number.
+// The Windows Sockets interface that the socket layer uses, with winsock2.h's and ws2tcpip.h's
+// names, types, numbers and signatures, over POSIX non-blocking IPv4 and IPv6 sockets. Its names
+// clash with the POSIX socket headers (sockaddr_in, connect, htons...), so a file includes either
+// this or those. Handles are reused after closesocket, as on Windows. Failures return SOCKET_ERROR
+// (or INVALID_SOCKET, or null) and set the last error to the Windows Sockets number.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "netpull/socket/platform/win_types.h"
@@ -26,6 +27,64 @@ struct sockaddr_in {
     in_addr sin_addr;
     char sin_zero[8];
 };
+
+struct in6_addr {
+    union {
+        std::uint8_t Byte[16];
+        std::uint16_t Word[8];
+    } u;
+};
+#define s6_addr u.Byte
+
+// IPv6 sockets carry IPv6 only, as on Windows by default.
+struct sockaddr_in6 {
+    short sin6_family;
+    std::uint16_t sin6_port;  // network byte order
+    std::uint32_t sin6_flowinfo;
+    in6_addr sin6_addr;
+    std::uint32_t sin6_scope_id;
+};
+
+// Room for an address of any family.
+struct sockaddr_storage {
+    short ss_family;
+    char ss_pad[126];
+};
+
+// The result of GetAddrInfoExW, a list that FreeAddrInfoExW frees.
+struct ADDRINFOEXW {
+    int ai_flags;
+    int ai_family;
+    int ai_socktype;
+    int ai_protocol;
+    std::size_t ai_addrlen;
+    PWSTR ai_canonname;
+    sockaddr* ai_addr;
+    void* ai_blob;
+    std::size_t ai_bloblen;
+    LPGUID ai_provider;
+    ADDRINFOEXW* ai_next;
+};
+using PADDRINFOEXW = ADDRINFOEXW*;
+
+struct OVERLAPPED {
+    std::uintptr_t Internal;
+    std::uintptr_t InternalHigh;
+    union {
+        struct {
+            DWORD Offset;
+            DWORD OffsetHigh;
+        } s;
+        void* Pointer;
+    } u;
+    HANDLE hEvent;
+};
+using LPOVERLAPPED = OVERLAPPED*;
+using LPWSAOVERLAPPED = OVERLAPPED*;
+using LPLOOKUPSERVICE_COMPLETION_ROUTINE = void(CALLBACK*)(DWORD error, DWORD bytes,
+                                                           LPWSAOVERLAPPED overlapped);
+// The C library's, never filled here: GetAddrInfoExW is given no time limit.
+using PTIMEVAL = struct timeval*;
 
 struct hostent {
     char* h_name;
@@ -53,7 +112,9 @@ struct WSADATA {
 };
 using LPWSADATA = WSADATA*;
 
+#define AF_UNSPEC 0
 #define AF_INET 2
+#define AF_INET6 23
 #define SOCK_STREAM 1
 #define SOCK_DGRAM 2
 #define IPPROTO_TCP 6
@@ -61,6 +122,11 @@ using LPWSADATA = WSADATA*;
 #define INADDR_ANY static_cast<std::uint32_t>(0)
 #define INADDR_LOOPBACK 0x7f000001
 #define INADDR_NONE 0xffffffff
+#define INET6_ADDRSTRLEN 65
+
+#define NS_ALL 0
+#define AI_CANONNAME 0x2
+#define WSA_IO_PENDING 997
 
 #define MSG_OOB 0x1
 #define MSG_PEEK 0x2
@@ -85,13 +151,20 @@ int WSACleanup();
 // accepted from a listener has the listener's request.
 int WSAAsyncSelect(SOCKET s, HWND window, std::uint32_t message, long events);
 
-// Starts resolving a host name; the host entry is written into buffer and a message arrives
-// with wParam the request handle and the error in the high word of lParam.
-HANDLE WSAAsyncGetHostByName(HWND window, std::uint32_t message, const char* name, char* buffer,
-                             int bufferLength);
-// Forgets a pending request: its result will not be written nor posted.
-int WSACancelAsyncRequest(HANDLE request);
+// Looks a host name up in both address families (hints give AF_UNSPEC, or one family, and
+// AI_CANONNAME), only asynchronously: with an overlapped structure and a completion routine it
+// returns WSA_IO_PENDING, and later, from the loop, writes the list into *result (null on
+// failure) and calls the routine with the error (0, WSAHOST_NOT_FOUND, WSANO_DATA,
+// WSATRY_AGAIN, WSANO_RECOVERY; WSA_E_CANCELLED when the last WSACleanup comes first). Names
+// are ASCII (no punycode conversion); the service, the name space's identifier, the time limit and
+// the cancel handle are not supported and must be null.
+int GetAddrInfoExW(PCWSTR name, PCWSTR serviceName, DWORD nameSpace, LPGUID nameSpaceId,
+                   const ADDRINFOEXW* hints, PADDRINFOEXW* result, PTIMEVAL timeout,
+                   LPOVERLAPPED overlapped, LPLOOKUPSERVICE_COMPLETION_ROUTINE completionRoutine,
+                   LPHANDLE nameHandle);
+void FreeAddrInfoExW(PADDRINFOEXW list);
 
+// AF_INET or AF_INET6.
 SOCKET socket(int family, int type, int protocol);
 int closesocket(SOCKET s);
 // Non-blocking: WSAEWOULDBLOCK, then the outcome as the connect event; an address that cannot
@@ -116,6 +189,10 @@ int setsockopt(SOCKET s, int level, int option, const char* value, int valueLeng
 std::uint32_t inet_addr(const char* text);
 // The dotted text of an address, in a buffer of the thread's that the next call reuses.
 char* inet_ntoa(in_addr address);
+// An IPv4 (four decimal parts only) or IPv6 address of text: 1, or 0 when the text is none.
+int inet_pton(int family, PCSTR text, void* address);
+// The text of an address into the caller's buffer, or null.
+PCSTR inet_ntop(int family, const void* address, PSTR text, std::size_t size);
 std::uint16_t htons(std::uint16_t value);
 std::uint16_t ntohs(std::uint16_t value);
 std::uint32_t htonl(std::uint32_t value);

@@ -44,12 +44,13 @@ std::int32_t BoundPort(SOCKET handle);
 // where the platform lets a program choose (the stand-in does; Windows does not).
 void KeepNameQueriesOnLoopback();
 
-// A listener on 127.0.0.1 with a port chosen by the system, which accepts connections into
-// server-side objects.
+// A listener on 127.0.0.1 (or another loopback address, ::1 among them) with a port chosen by
+// the system, which accepts connections into server-side objects.
 class LoopbackServer {
   public:
-    LoopbackServer() : listener(CSocket::Create()) {
-        listener->Bind(0, "127.0.0.1");
+    explicit LoopbackServer(const std::string& address = "127.0.0.1")
+        : listener(CSocket::Create()) {
+        listener->Bind(0, address);
         listener->Listen();
         listener->events.OnConnectionRequest = [this](std::int32_t requestID) {
             accepted = CSocket::Create();
