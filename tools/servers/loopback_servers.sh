@@ -5,7 +5,7 @@
 # the caller chose it beforehand (to write configurations that point from one to another);
 # start_nginx, start_nginx_tls and start_apache take a second argument, settings added to each
 # server (nginx) or to the configuration (apache).
-# What each one answers besides the files of ROOT:
+# What each one answers besides the files of ROOT (nginx also on [::1] at its port):
 #   nginx:    /moved 301, /broken 500, /ssi/ with server-side includes (a chunked body)
 #   apache:   /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin (a body without length is chunked)
 #   lighttpd: /moved 301, /cgi-bin/SCRIPT from $work/cgi-bin
@@ -49,12 +49,20 @@ servers_stop() {
 }
 trap servers_stop EXIT
 
-# A port nothing listens on, and none handed out before in this run: the system may offer one
-# again once its socket is closed, and two servers on one port would answer each other's tests.
+# A port nothing listens on, on 127.0.0.1 nor on ::1, and none handed out before in this run: the
+# system may offer one again once its socket is closed, and two servers on one port would answer
+# each other's tests.
 free_port() {
     local port
     while :; do
-        port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+        port=$(python3 -c '
+import socket
+s = socket.socket(); s.bind(("127.0.0.1", 0)); port = s.getsockname()[1]
+try:
+    socket.socket(socket.AF_INET6).bind(("::1", port)); print(port)
+except OSError:
+    print(0)')
+        [ "$port" != 0 ] || continue
         grep -qx "$port" "$work/ports" 2> /dev/null || break
     done
     echo "$port" >> "$work/ports"
@@ -108,6 +116,7 @@ start_nginx() {
         cat <<CONF
     server {
         listen 127.0.0.1:$nginx_port;
+        listen [::1]:$nginx_port;
         root $root;
         location = /moved { return 301 /elsewhere; }
         location = /broken { return 500; }
