@@ -1,7 +1,9 @@
 // The process-wide part of the socket layer: service start, hidden window, registries.
 #include "netpull/socket/socket_support.h"
 
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "netpull/socket/csocket.h"
@@ -46,7 +48,7 @@ struct Lookup {
         if (result != nullptr) FreeAddrInfoExW(result);
     }
 };
-static_assert(offsetof(Lookup, overlapped) == 0);
+static_assert(std::is_standard_layout_v<Lookup> && offsetof(Lookup, overlapped) == 0);
 
 struct Module {
     ServiceState state;
@@ -183,8 +185,12 @@ void CALLBACK AttemptTimerFired(HWND, UINT, UINT_PTR timer, DWORD) {
     const std::int32_t identity = found->second;
     KillTimer(nullptr, timer);
     m.attemptTimers.erase(found);
-    if (const std::shared_ptr<CSocket> object = SocketFromPointer(identity))
-        CSocketDispatch::NextAttempt(*object);
+    try {
+        if (const std::shared_ptr<CSocket> object = SocketFromPointer(identity))
+            CSocketDispatch::NextAttempt(*object);
+    } catch (...) {
+        // No failure ever leaves a timer procedure, as none leaves the window procedure.
+    }
 }
 
 }  // namespace
@@ -301,7 +307,9 @@ HANDLE ResolveHost(const std::string& hostName, std::int32_t identity,
         wideName.c_str(), nullptr, NS_ALL, nullptr, &hints, &lookup->result, nullptr,
         &lookup->overlapped, reinterpret_cast<LPLOOKUPSERVICE_COMPLETION_ROUTINE>(&LookupCompleted),
         nullptr);
-    if (started != WSA_IO_PENDING) {
+    // An answer known at once comes without the routine: it is posted as the routine would.
+    if (started == NO_ERROR) LookupCompleted(0, 0, &lookup->overlapped);
+    if (started != WSA_IO_PENDING && started != NO_ERROR) {
         // The routine never runs: the system's reference goes here.
         lookup->whileRunning.reset();
         std::optional<std::int64_t> ignored;

@@ -38,6 +38,7 @@ using DWORD = std::uint32_t;
 using BOOL = int;
 using TIMERPROC = void(CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
 
+#define NO_ERROR 0L
 #define FALSE 0
 #define TRUE 1
 #define GWLP_WNDPROC (-4)
