@@ -383,6 +383,66 @@ TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
     EXPECT_EQ(sink.references, 1u);
 }
 
+// A host sees one FoundServer and the final body alone after a redirect, and the proxy of the
+// environment is asked for the URL.
+TEST_F(ComHost, DownloadsThroughARedirectAndThroughAProxy) {
+    IDispatch* control = CreateControl();
+    IConnectionPointContainer* container = nullptr;
+    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer,
+                                      reinterpret_cast<void**>(&container)),
+              S_OK);
+    IConnectionPoint* point = nullptr;
+    ASSERT_EQ(container->FindConnectionPoint(DIID___HTTP, &point), S_OK);
+    EventSink sink;
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    const std::string origin = "http://127.0.0.1:" + std::to_string(server.Port());
+    const std::string file = folder + "/moved.txt";
+    BSTR url = SysAllocString(U(origin + "/old").c_str());
+    BSTR saveAs = SysAllocString(U(file).c_str());
+    const auto answer = [&](const std::string& requestLine, const std::string& response) {
+        ASSERT_TRUE(PumpUntil([&] {
+            return request.find(requestLine) != std::string::npos && request.ends_with("\r\n\r\n");
+        })) << request;
+        server.accepted->SendData(Variant(response));
+        server.accepted->CloseSocket();
+    };
+    const auto fileText = [&] {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    ASSERT_EQ(InvokeDownload(control, url, saveAs), S_OK);
+    answer("GET /old HTTP/1.1",
+           "HTTP/1.1 302 Found\r\nLocation: /new\r\nContent-Length: 5\r\n\r\nmoved");
+    answer("GET /new HTTP/1.1", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc");
+    // The body that comes with its header raises no Progress; the redirect's raises nothing.
+    ASSERT_TRUE(PumpUntil([&] { return !sink.events.empty() && sink.events.back() == "3"; }));
+    EXPECT_THAT(sink.events, ElementsAre("1", "3"));
+    EXPECT_EQ(fileText(), "abc");
+
+    sink.events.clear();
+    request.clear();
+    setenv("http_proxy", origin.c_str(), 1);
+    SysFreeString(url);
+    url = SysAllocString(U("http://origin.invalid/through").c_str());
+    ASSERT_EQ(InvokeDownload(control, url, saveAs), S_OK);
+    answer("GET http://origin.invalid/through HTTP/1.1",
+           "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nproxy");
+    unsetenv("http_proxy");
+    ASSERT_TRUE(PumpUntil([&] { return !sink.events.empty() && sink.events.back() == "3"; }));
+    EXPECT_THAT(request, ::testing::HasSubstr("\r\nHost: origin.invalid\r\n"));
+    EXPECT_EQ(fileText(), "proxy");
+
+    EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    point->Release();
+    container->Release();
+    control->Release();
+    SysFreeString(url);
+    SysFreeString(saveAs);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 TEST(ComLibraryFile, ExportsExactlyFourNames) {
     FILE* pipe = popen("nm -D --defined-only " NETPULL_OCX
                        " | awk '$2 ~ /^[TtWwDdBbRrVv]$/ {print $3}' | sort",
