@@ -15,7 +15,8 @@
 # start_nginx_tls ROOT serves ROOT over TLS, with certificates made here by a test authority
 # ($test_authority, its PEM file): nginx_tls_port for localhost and 127.0.0.1 (TLS 1.2 and 1.3;
 # nginx_tls12_port and nginx_tls13_port the same with one version each), nginx_tls_other_port
-# for another name, nginx_tls_expired_port expired, nginx_tls_self_port self-signed,
+# for another name, nginx_tls_expired_port expired, nginx_tls_future_port not valid until next
+# year, nginx_tls_wildcard_port for *.netpull.test, nginx_tls_self_port self-signed,
 # nginx_tls_old_port with TLS 1.0 and 1.1 alone, nginx_tls_asking_port asking for a client
 # certificate that it does not require, nginx_tls_cn_only_port whose certificate names
 # localhost only in its common name (an address in its alternative names),
@@ -78,6 +79,24 @@ wait_for_port() {
     done
     echo "nothing listens on port $1"
     return 1
+}
+
+# getter_with_hosts HOSTS_FILE: a script of $work that runs $getter where /etc/hosts is the file
+# given, in a mount namespace of its own, so that it alone resolves the test's names (to
+# loopback); prints its path, or fails with the reason when no namespace can be made.
+getter_with_hosts() {
+    local hosts=$1 script=$work/getter-with-hosts.sh
+    chmod 644 "$hosts"
+    if ! unshare --mount sh -c 'mount --bind "$0" /etc/hosts' "$hosts" 2> /dev/null; then
+        echo "no mount namespace for the test's hosts file: unshare --mount needs root" >&2
+        return 1
+    fi
+    cat > "$script" <<SH
+#!/bin/sh
+exec unshare --mount sh -c 'mount --bind "\$0" /etc/hosts && exec "\$@"' "$hosts" "$getter" "\$@"
+SH
+    chmod 755 "$script"
+    echo "$script"
 }
 
 require() {
@@ -230,7 +249,18 @@ make_certificate() {
     openssl req -new -newkey "$key" -nodes -subj "/CN=$name" \
         -keyout "$tls/$name.key" -out "$tls/$name.csr" 2> /dev/null
     printf 'subjectAltName=%s\nbasicConstraints=CA:FALSE\n%s' "$names" "$extensions" > "$tls/$name.ext"
-    if [ "$signer" = self ]; then
+    if [ "${4:-}" = future ]; then
+        # Valid from next year on: only openssl ca sets the start.
+        mkdir -p "$tls/ca-db"
+        : > "$tls/ca-db/index.txt"
+        printf '[ca]\ndefault_ca=test\n[test]\ndatabase=%s\nnew_certs_dir=%s\nserial=%s\npolicy=any\n[any]\ncommonName=supplied\n' \
+            "$tls/ca-db/index.txt" "$tls/ca-db" "$tls/ca-db/serial" > "$tls/ca.conf"
+        openssl rand -hex 8 > "$tls/ca-db/serial"
+        openssl ca -batch -config "$tls/ca.conf" -cert "$test_authority" -keyfile "$tls/authority.key" \
+            -md "${6:-sha256}" -startdate "$(date -u -d 'next year' +%Y%m%d%H%M%SZ)" \
+            -enddate "$(date -u -d 'next year + 2 days' +%Y%m%d%H%M%SZ)" -extfile "$tls/$name.ext" \
+            -notext -in "$tls/$name.csr" -out "$tls/$name.pem" 2> /dev/null
+    elif [ "$signer" = self ]; then
         openssl x509 -req -in "$tls/$name.csr" -signkey "$tls/$name.key" -days "$days" \
             "$digest" -extfile "$tls/$name.ext" -out "$tls/$name.pem" 2> /dev/null
     else
@@ -254,6 +284,8 @@ start_nginx_tls() {
     make_certificate loopback "DNS:localhost,IP:127.0.0.1"
     make_certificate other "DNS:other.example"
     make_certificate expired "DNS:localhost,IP:127.0.0.1" ca expired
+    make_certificate future "DNS:localhost,IP:127.0.0.1" ca future
+    make_certificate wildcard "DNS:*.netpull.test"
     make_certificate self "DNS:localhost,IP:127.0.0.1" self
     # A name only in the common name, beside an address in the alternative names.
     make_certificate localhost "IP:127.0.0.1"
@@ -303,6 +335,8 @@ start_nginx_tls() {
     nginx_tls13_port=$(free_port)
     nginx_tls_other_port=$(free_port)
     nginx_tls_expired_port=$(free_port)
+    nginx_tls_future_port=$(free_port)
+    nginx_tls_wildcard_port=$(free_port)
     nginx_tls_self_port=$(free_port)
     nginx_tls_old_port=$(free_port)
     nginx_tls_asking_port=$(free_port)
@@ -320,7 +354,8 @@ start_nginx_tls() {
     # certificate:port:protocols[:more settings]
     for server in "loopback:$nginx_tls_port:TLSv1.2 TLSv1.3" "loopback:$nginx_tls12_port:TLSv1.2" \
         "loopback:$nginx_tls13_port:TLSv1.3" "other:$nginx_tls_other_port:TLSv1.2 TLSv1.3" \
-        "expired:$nginx_tls_expired_port:TLSv1.2 TLSv1.3" "self:$nginx_tls_self_port:TLSv1.2 TLSv1.3" \
+        "expired:$nginx_tls_expired_port:TLSv1.2 TLSv1.3" "future:$nginx_tls_future_port:TLSv1.2" \
+        "wildcard:$nginx_tls_wildcard_port:TLSv1.2 TLSv1.3" "self:$nginx_tls_self_port:TLSv1.2 TLSv1.3" \
         "loopback:$nginx_tls_old_port:TLSv1 TLSv1.1" \
         "loopback:$nginx_tls_asking_port:TLSv1.2:ssl_verify_client optional_no_ca;" \
         "localhost:$nginx_tls_cn_only_port:TLSv1.2 TLSv1.3" "rsa1024:$nginx_tls_rsa1024_port:TLSv1.2" \

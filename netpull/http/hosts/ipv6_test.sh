@@ -6,6 +6,7 @@
 # which netpull-get alone sees, in a mount namespace of its own.
 # Usage: ipv6_test.sh NETPULL_GET
 set -euo pipefail
+getter=$1
 work=$(mktemp -d)
 source "$(dirname "$0")/../../../tools/servers/loopback_servers.sh"
 root=$work/root
@@ -18,22 +19,7 @@ cat > "$work/hosts" <<'HOSTS'
 ::1 both.test six.test
 127.0.0.1 both.test four.test
 HOSTS
-chmod 644 "$work/hosts"
-in_namespace() {  # in_namespace COMMAND...: runs it where /etc/hosts is the test's
-    unshare --mount sh -c 'mount --bind "$0" /etc/hosts && exec "$@"' "$work/hosts" "$@"
-}
-if ! in_namespace getent hosts six.test > /dev/null 2>&1; then
-    echo "netpull-get cannot be given a hosts file of its own: unshare --mount needs root"
-    exit 1
-fi
-cat > "$work/getter.sh" <<SH
-#!/usr/bin/env bash
-$(declare -f in_namespace)
-work=$work
-in_namespace "$1" "\$@"
-SH
-chmod 755 "$work/getter.sh"
-getter=$work/getter.sh
+getter=$(getter_with_hosts "$work/hosts")
 
 six_port=$(free_port)
 dual_port=$(free_port)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # netpull-get over https:// against nginx on loopback with certificates made here by a test
 # authority: files of 0 B, 1 MiB and 100 MiB and a chunked body saved byte for byte, over TLS
-# 1.2 and over TLS 1.3, also through an intermediate authority and with a good stapled OCSP
-# answer; a certificate for another name or address, an expired one, a self-signed one, the
+# 1.2 and over TLS 1.3, also through an intermediate authority, with a good stapled OCSP answer
+# and through a wildcard; a certificate for another name or address or a name a label deeper
+# than its wildcard, an expired one, one not valid yet, a self-signed one, the
 # test authority not trusted, a missing intermediate, a name only in the common name, a weak
 # key or digest, an impostor of the authority, a leaf for clients, a leaf signed by a leaf, a
 # stapled "revoked" (Linux), a server with TLS 1.1 and older alone, plain HTTP on the TLS port
@@ -42,6 +43,8 @@ refused https-404 "$secure/missing.bin" "Error 404 server error"
 refused other-name "https://localhost:$nginx_tls_other_port/mib.bin" \
     "Error 10 certificate is not for localhost"
 refused expired "https://localhost:$nginx_tls_expired_port/mib.bin" "Error 9 certificate expired"
+refused not-yet-valid "https://localhost:$nginx_tls_future_port/mib.bin" \
+    "Error 9 certificate not yet valid"
 refused self-signed "https://localhost:$nginx_tls_self_port/mib.bin" \
     "Error 8 certificate not trusted: self-signed certificate"
 # The same verdicts as curl's on both platforms: no name read from the common name once there
@@ -68,6 +71,15 @@ if [ "$windows" != --windows ]; then
     refused stapled-revoked "https://localhost:$nginx_tls_stapled_revoked_port/mib.bin" \
         "Error 8 certificate not trusted: certificate revoked"
 fi
+# A wildcard stands for one label, no more: the names are the test's own, in a hosts file that
+# netpull-get alone sees.
+printf '127.0.0.1 localhost one.netpull.test two.one.netpull.test\n' > "$work/hosts"
+plain_getter=$getter
+getter=$(getter_with_hosts "$work/hosts")
+get wildcard "https://one.netpull.test:$nginx_tls_wildcard_port/mib.bin" "$root/mib.bin"
+refused wildcard-depth "https://two.one.netpull.test:$nginx_tls_wildcard_port/mib.bin" \
+    "Error 10 certificate is not for two.one.netpull.test"
+getter=$plain_getter
 NETPULL_TEST_AUTHORITY="" refused untrusted-authority "$secure/mib.bin" \
     "Error 8 certificate not trusted: unable to get local issuer certificate"
 if [ "$windows" = --windows ]; then
