@@ -26,7 +26,10 @@
 # nginx_tls_under_leaf_port with a leaf signed by a certificate that is no authority;
 # nginx_tls_stapled_good_port and nginx_tls_stapled_revoked_port staple an OCSP answer, good
 # and revoked; nginx_tls_chained_port sends a leaf and the intermediate authority that signed
-# it, nginx_tls_unchained_port the leaf alone.
+# it, nginx_tls_unchained_port the leaf alone; nginx_tls_listed_good_port and
+# nginx_tls_listed_revoked_port have leaves that name the authority's revocation list
+# (nginx_crl_port serves it), which revokes the second; nginx_tls_listed_offline_port's leaf
+# names a list where nothing answers.
 mkdir -p "$work/logs" "$work/cgi-bin"
 # The servers run as unprivileged users: the folders must be readable by anyone.
 chmod 755 "$work" "$work/cgi-bin"
@@ -251,11 +254,6 @@ make_certificate() {
     printf 'subjectAltName=%s\nbasicConstraints=CA:FALSE\n%s' "$names" "$extensions" > "$tls/$name.ext"
     if [ "${4:-}" = future ]; then
         # Valid from next year on: only openssl ca sets the start.
-        mkdir -p "$tls/ca-db"
-        : > "$tls/ca-db/index.txt"
-        printf '[ca]\ndefault_ca=test\n[test]\ndatabase=%s\nnew_certs_dir=%s\nserial=%s\npolicy=any\n[any]\ncommonName=supplied\n' \
-            "$tls/ca-db/index.txt" "$tls/ca-db" "$tls/ca-db/serial" > "$tls/ca.conf"
-        openssl rand -hex 8 > "$tls/ca-db/serial"
         openssl ca -batch -config "$tls/ca.conf" -cert "$test_authority" -keyfile "$tls/authority.key" \
             -md "${6:-sha256}" -startdate "$(date -u -d 'next year' +%Y%m%d%H%M%SZ)" \
             -enddate "$(date -u -d 'next year + 2 days' +%Y%m%d%H%M%SZ)" -extfile "$tls/$name.ext" \
@@ -272,6 +270,17 @@ make_certificate() {
     fi
 }
 
+# The test authority's openssl ca settings and database, for what openssl x509 cannot make: a
+# start date to come, revocation lists.
+authority_database() {
+    local tls=$work/tls
+    mkdir -p "$tls/ca-db"
+    : > "$tls/ca-db/index.txt"
+    openssl rand -hex 8 > "$tls/ca-db/serial"
+    printf '[ca]\ndefault_ca=test\n[test]\ndatabase=%s\nnew_certs_dir=%s\nserial=%s\npolicy=any\n[any]\ncommonName=supplied\n' \
+        "$tls/ca-db/index.txt" "$tls/ca-db" "$tls/ca-db/serial" > "$tls/ca.conf"
+}
+
 start_nginx_tls() {
     local root=$1 extra=${2:-} tls=$work/tls
     require /usr/sbin/nginx
@@ -284,6 +293,7 @@ start_nginx_tls() {
     make_certificate loopback "DNS:localhost,IP:127.0.0.1"
     make_certificate other "DNS:other.example"
     make_certificate expired "DNS:localhost,IP:127.0.0.1" ca expired
+    authority_database
     make_certificate future "DNS:localhost,IP:127.0.0.1" ca future
     make_certificate wildcard "DNS:*.netpull.test"
     make_certificate self "DNS:localhost,IP:127.0.0.1" self
@@ -330,6 +340,23 @@ start_nginx_tls() {
             -rkey "$tls/authority.key" -CA "$test_authority" -issuer "$test_authority" \
             -cert "$tls/stapled-$name.pem" -respout "$tls/stapled-$name.ocsp" -ndays 2 > /dev/null 2>&1
     done
+    # Two leaves that name the authority's revocation list, served over http:// by the same
+    # nginx; the list revokes one of them. A third names a list where nothing answers.
+    nginx_crl_port=$(free_port)
+    mkdir -p "$tls/crl"
+    for name in good revoked; do
+        make_certificate "listed-$name" "DNS:localhost,IP:127.0.0.1" ca "" rsa:2048 sha256 \
+            "crlDistributionPoints=URI:http://127.0.0.1:$nginx_crl_port/authority.crl"
+    done
+    make_certificate listed-offline "DNS:localhost,IP:127.0.0.1" ca "" rsa:2048 sha256 \
+        "crlDistributionPoints=URI:http://127.0.0.1:$(free_port)/authority.crl"
+    serial=$(openssl x509 -in "$tls/listed-revoked.pem" -noout -serial | cut -d= -f2)
+    printf 'R\t301231235959Z\t%s\t%s\tunknown\t/CN=listed-revoked\n' \
+        "$(date -u -d yesterday +%y%m%d%H%M%SZ)" "$serial" > "$tls/ca-db/index.txt"
+    openssl ca -gencrl -config "$tls/ca.conf" -cert "$test_authority" -keyfile "$tls/authority.key" \
+        -md sha256 -crldays 2 -out "$tls/authority-crl.pem" 2> /dev/null
+    openssl crl -in "$tls/authority-crl.pem" -outform DER -out "$tls/crl/authority.crl"
+    chmod -R a+rX "$tls/crl"
     nginx_tls_port=${nginx_tls_port:-$(free_port)}
     nginx_tls12_port=$(free_port)
     nginx_tls13_port=$(free_port)
@@ -350,6 +377,9 @@ start_nginx_tls() {
     nginx_tls_chained_port=$(free_port)
     nginx_tls_unchained_port=$(free_port)
     nginx_tls_stapled_revoked_port=$(free_port)
+    nginx_tls_listed_good_port=$(free_port)
+    nginx_tls_listed_revoked_port=$(free_port)
+    nginx_tls_listed_offline_port=$(free_port)
     local servers="" server name port protocols settings
     # certificate:port:protocols[:more settings]
     for server in "loopback:$nginx_tls_port:TLSv1.2 TLSv1.3" "loopback:$nginx_tls12_port:TLSv1.2" \
@@ -365,7 +395,10 @@ start_nginx_tls() {
         "chained:$nginx_tls_chained_port:TLSv1.2 TLSv1.3" \
         "below-intermediate:$nginx_tls_unchained_port:TLSv1.2 TLSv1.3" \
         "stapled-good:$nginx_tls_stapled_good_port:TLSv1.2 TLSv1.3:ssl_stapling on; ssl_stapling_file $tls/stapled-good.ocsp;" \
-        "stapled-revoked:$nginx_tls_stapled_revoked_port:TLSv1.2 TLSv1.3:ssl_stapling on; ssl_stapling_file $tls/stapled-revoked.ocsp;"; do
+        "stapled-revoked:$nginx_tls_stapled_revoked_port:TLSv1.2 TLSv1.3:ssl_stapling on; ssl_stapling_file $tls/stapled-revoked.ocsp;" \
+        "listed-good:$nginx_tls_listed_good_port:TLSv1.2 TLSv1.3" \
+        "listed-revoked:$nginx_tls_listed_revoked_port:TLSv1.2 TLSv1.3" \
+        "listed-offline:$nginx_tls_listed_offline_port:TLSv1.2 TLSv1.3"; do
         IFS=: read -r name port protocols settings <<< "$server"
         servers+="
     server {
@@ -380,6 +413,11 @@ start_nginx_tls() {
         $extra
     }"
     done
+    servers+="
+    server {
+        listen 127.0.0.1:$nginx_crl_port;
+        root $tls/crl;
+    }"
     { nginx_settings nginx-tls; printf '%s\n}\n' "$servers"; } > "$work/nginx-tls.conf"
     /usr/sbin/nginx -c "$work/nginx-tls.conf" -p "$work"
     wait_for_port "$nginx_tls_port"

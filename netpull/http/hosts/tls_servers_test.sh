@@ -6,7 +6,8 @@
 # than its wildcard, an expired one, one not valid yet, a self-signed one, the
 # test authority not trusted, a missing intermediate, a name only in the common name, a weak
 # key or digest, an impostor of the authority, a leaf for clients, a leaf signed by a leaf, a
-# stapled "revoked" (Linux), a server with TLS 1.1 and older alone, plain HTTP on the TLS port
+# stapled "revoked" (Linux), a leaf that its revocation list revokes (Windows; one whose list
+# cannot be fetched downloads), a server with TLS 1.1 and older alone, plain HTTP on the TLS port
 # and TLS on a plain port each end in one Error with its reason, the same words on both
 # platforms, and leave the file already at the save path as it was; a body without a length is
 # saved when the server ends with close_notify, and refused when the connection is cut without.
@@ -67,9 +68,19 @@ refused missing-intermediate "https://localhost:$nginx_tls_unchained_port/mib.bi
 refused address-without-entry "https://127.0.0.1:$nginx_tls_other_port/mib.bin" \
     "Error 10 certificate is not for 127.0.0.1"
 get stapled-good "https://localhost:$nginx_tls_stapled_good_port/mib.bin" "$root/mib.bin"
-if [ "$windows" != --windows ]; then
+get listed-good "https://localhost:$nginx_tls_listed_good_port/mib.bin" "$root/mib.bin"
+get listed-offline "https://localhost:$nginx_tls_listed_offline_port/mib.bin" "$root/mib.bin"
+# Linux asks for the stapled OCSP answer, Windows' chain engine fetches the revocation list.
+if [ "$windows" = --windows ]; then
+    refused listed-revoked "https://localhost:$nginx_tls_listed_revoked_port/mib.bin" \
+        "Error 8 certificate not trusted: certificate revoked"
+    get stapled-revoked-unread "https://localhost:$nginx_tls_stapled_revoked_port/mib.bin" \
+        "$root/mib.bin"
+else
     refused stapled-revoked "https://localhost:$nginx_tls_stapled_revoked_port/mib.bin" \
         "Error 8 certificate not trusted: certificate revoked"
+    get listed-revoked-unread "https://localhost:$nginx_tls_listed_revoked_port/mib.bin" \
+        "$root/mib.bin"
 fi
 # A wildcard stands for one label, no more: the names are the test's own, in a hosts file that
 # netpull-get alone sees.
