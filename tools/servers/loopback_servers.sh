@@ -234,6 +234,14 @@ start_tinyproxy() {
 }
 # trust_test_authority [--windows]: names the authority of start_nginx_tls in
 # NETPULL_TEST_AUTHORITY, by its Windows path for a program under Wine.
+# make_test_authority: $test_authority, $work/tls/authority.pem and its key.
+make_test_authority() {
+    mkdir -p "$work/tls"
+    test_authority=$work/tls/authority.pem
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Netpull Test Authority" \
+        -keyout "$work/tls/authority.key" -out "$test_authority" 2> /dev/null
+}
+
 trust_test_authority() {
     NETPULL_TEST_AUTHORITY=$test_authority
     [ "${1:-}" = --windows ] && NETPULL_TEST_AUTHORITY="Z:${test_authority//\//\\}"
@@ -285,11 +293,7 @@ start_nginx_tls() {
     local root=$1 extra=${2:-} tls=$work/tls
     require /usr/sbin/nginx
     chmod 755 "$root"
-    mkdir -p "$tls"
-    test_authority=$tls/authority.pem
-    openssl req -x509 -newkey rsa:2048 -nodes -days 2 \
-        -subj "/CN=Netpull Test Authority" -keyout "$tls/authority.key" -out "$test_authority" \
-        2> /dev/null
+    make_test_authority
     make_certificate loopback "DNS:localhost,IP:127.0.0.1"
     make_certificate other "DNS:other.example"
     make_certificate expired "DNS:localhost,IP:127.0.0.1" ca expired

@@ -41,7 +41,10 @@ constexpr std::size_t kLargestPending = 1 << 20;
 // The chain engine fetches the leaf's revocation list or OCSP answer while the handshake waits:
 // at most this long in all, after which its status is unknown and does not fail the download.
 constexpr DWORD kRevocationFetchMs = 5000;
-constexpr char kAlertRecord = 21;  // the content type that TLS 1.2 records show in the clear
+// The content types that TLS 1.2 records show in the clear.
+constexpr char kAlertRecord = 21;
+constexpr char kApplicationRecord = 23;
+constexpr std::size_t kRecordHeader = 5;
 
 std::string StatusText(SECURITY_STATUS status) {
     switch (status) {
@@ -141,6 +144,7 @@ class SchannelSession final : public TlsSession {
         // Far more than a handshake or a record takes: a server that never completes one.
         if (incoming_.size() > kLargestPending)
             return Fail(kTlsConnectionFailed, "TLS connection failed: a record too large");
+        if (renegotiating_) return Renegotiate(plain, send);
         if (!established_ && !Handshake(send)) return false;
         if (!established_) return true;
         return Decrypt(plain, send);
@@ -214,8 +218,7 @@ class SchannelSession final : public TlsSession {
         };
         if ((!incoming_.empty() && (byte(0) < 20 || byte(0) > 23)) ||
             (incoming_.size() > 1 && byte(1) != 3))
-            return Fail(kTlsHandshakeFailed,
-                        "TLS handshake failed: " + StatusText(SEC_E_ILLEGAL_MESSAGE));
+            return FailHandshake(StatusText(SEC_E_ILLEGAL_MESSAGE));
         for (;;) {
             SecBuffer input[2] = {
                 {static_cast<unsigned long>(incoming_.size()), SECBUFFER_TOKEN, incoming_.data()},
@@ -247,8 +250,7 @@ class SchannelSession final : public TlsSession {
                 declinedCertificate_ = true;
                 continue;
             }
-            if (status != SEC_I_CONTINUE_NEEDED)
-                return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + StatusText(status));
+            if (status != SEC_I_CONTINUE_NEEDED) return FailHandshake(StatusText(status));
             if (incoming_.empty()) return true;
         }
     }
@@ -256,18 +258,19 @@ class SchannelSession final : public TlsSession {
     bool HandshakeDone() {
         const SECURITY_STATUS status =
             QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
-        if (status != SEC_E_OK)
-            return Fail(kTlsHandshakeFailed, "TLS handshake failed: " + StatusText(status));
+        if (status != SEC_E_OK) return FailHandshake(StatusText(status));
         // Some systems take the versions asked for as a wish: an older one is refused here.
         SecPkgContext_ConnectionInfo connection{};
         if (QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &connection) !=
                 SEC_E_OK ||
             (connection.dwProtocol & (SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT)) == 0)
-            return Fail(kTlsHandshakeFailed,
-                        "TLS handshake failed: the server offers neither TLS 1.2 nor TLS 1.3");
+            return FailHandshake("the server offers neither TLS 1.2 nor TLS 1.3");
+        tls13_ = (connection.dwProtocol & SP_PROT_TLS1_3_CLIENT) != 0;
+        // Every handshake's certificate is checked, a renegotiation's too.
         if (!certificateChecked_ && !CheckCertificate()) return false;
         certificateChecked_ = true;
         established_ = true;
+        renegotiating_ = false;
         return true;
     }
 
@@ -495,17 +498,93 @@ class SchannelSession final : public TlsSession {
             if (status == SEC_I_CONTEXT_EXPIRED || (status == SEC_E_OK && alert && decrypted == 0))
                 peerClosed_ = true;
             if (status == SEC_I_RENEGOTIATE) {
-                // A handshake message after the handshake (a TLS 1.3 session ticket or key
-                // update): the handshake takes it, and the records after it.
                 incoming_.erase(0, consumed);
                 consumed = 0;
                 established_ = false;
-                if (!Handshake(send)) return false;
-                if (!established_) return true;
+                if (tls13_) {
+                    // A TLS 1.3 session ticket or key update: the handshake takes it and the
+                    // records after it, under the same certificate.
+                    if (!Handshake(send)) return false;
+                    if (!established_) return true;
+                    continue;
+                }
+                // A TLS 1.2 renegotiation: a new handshake, whose certificate is checked too,
+                // takes the handshake records; application records meanwhile are decrypted.
+                renegotiating_ = true;
+                certificateChecked_ = false;
+                return Renegotiate(plain, send);
             }
         }
         incoming_.erase(0, consumed);
         return true;
+    }
+
+    // A handshake that fails once the response has begun (a renegotiation) fails the
+    // connection.
+    bool FailHandshake(const std::string& reason) {
+        return renegotiating_ ? Fail(kTlsConnectionFailed, "TLS connection failed: " + reason)
+                              : Fail(kTlsHandshakeFailed, "TLS handshake failed: " + reason);
+    }
+
+    // Hands the handshake records to the handshake, and decrypts the application records that
+    // come between them under the keys still in use, as Schannel documents it.
+    bool Renegotiate(std::string& plain, std::string& send) {
+        if (incoming_.empty()) return Handshake(send);
+        while (renegotiating_ && !incoming_.empty()) {
+            const std::size_t handshakeEnd = HandshakeRecordsEnd();
+            if (handshakeEnd == 0) {
+                // Records under the current keys, up to the next handshake record.
+                std::size_t end = 0;
+                while (end < incoming_.size() && UnderCurrentKeys(incoming_[end])) {
+                    const std::size_t next = RecordEnd(end);
+                    if (next == 0) break;
+                    end = next;
+                }
+                if (end == 0) return true;  // a part of a record waits for the rest
+                std::string after = incoming_.substr(end);
+                incoming_.resize(end);
+                established_ = true;  // the current keys decrypt these
+                const bool decrypted = Decrypt(plain, send);
+                established_ = false;
+                incoming_ += after;
+                if (!decrypted) return false;
+                continue;
+            }
+            std::string after = incoming_.substr(handshakeEnd);
+            incoming_.resize(handshakeEnd);
+            const bool stepped = Handshake(send);
+            incoming_ += after;
+            if (!stepped) return false;
+            if (!after.empty() && !established_ && incoming_.size() > after.size()) return true;
+        }
+        if (!renegotiating_ && !incoming_.empty()) return Decrypt(plain, send);
+        return true;
+    }
+
+    // Application data and alerts (close_notify among them) that come during a new handshake
+    // are decrypted; its own records go to the handshake.
+    static bool UnderCurrentKeys(char type) {
+        return type == kApplicationRecord || type == kAlertRecord;
+    }
+
+    // Where the whole record that starts at the given place ends, 0 while it is not whole.
+    std::size_t RecordEnd(std::size_t start) const {
+        if (incoming_.size() < start + kRecordHeader) return 0;
+        const std::size_t length = static_cast<unsigned char>(incoming_[start + 3]) << 8 |
+                                   static_cast<unsigned char>(incoming_[start + 4]);
+        const std::size_t end = start + kRecordHeader + length;
+        return end <= incoming_.size() ? end : 0;
+    }
+    // Where the handshake records before the first record under the current keys end (the
+    // whole buffer when there is none).
+    std::size_t HandshakeRecordsEnd() const {
+        std::size_t at = 0;
+        while (at < incoming_.size() && !UnderCurrentKeys(incoming_[at])) {
+            const std::size_t next = RecordEnd(at);
+            if (next == 0) return incoming_.size();
+            at = next;
+        }
+        return at;
     }
 
     std::string host_;
@@ -520,6 +599,8 @@ class SchannelSession final : public TlsSession {
     bool certificateChecked_ = false;
     bool declinedCertificate_ = false;
     bool established_ = false;
+    bool renegotiating_ = false;
+    bool tls13_ = false;
     bool peerClosed_ = false;
 };
 
