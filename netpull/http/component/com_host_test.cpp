@@ -131,6 +131,16 @@ class ComHost : public netpull::testing::SocketTest {
         return control;
     }
 
+    // Advises the sink at the control's event point.
+    void Advise(IDispatch* control, EventSink& sink, IConnectionPointContainer*& container,
+                IConnectionPoint*& point, DWORD& cookie) {
+        ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer,
+                                          reinterpret_cast<void**>(&container)),
+                  S_OK);
+        ASSERT_EQ(container->FindConnectionPoint(DIID___HTTP, &point), S_OK);
+        ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    }
+
     // As a script host calls: each argument a variant by reference that holds a string.
     HRESULT InvokeDownloadWithVariants(IDispatch* control, VARIANT& url, VARIANT& saveAs) {
         VARIANT arguments[2];
@@ -292,14 +302,10 @@ TEST_F(ComHost, DispatchByNameAndId) {
 TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
     IDispatch* control = CreateControl();
     IConnectionPointContainer* container = nullptr;
-    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer,
-                                      reinterpret_cast<void**>(&container)),
-              S_OK);
     IConnectionPoint* point = nullptr;
-    ASSERT_EQ(container->FindConnectionPoint(DIID___HTTP, &point), S_OK);
     EventSink sink;
     DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    ASSERT_NO_FATAL_FAILURE(Advise(control, sink, container, point, cookie));
 
     // The host places the control's widget in a window of its own.
     IQtWidgetControl* placeable = nullptr;
@@ -388,14 +394,10 @@ TEST_F(ComHost, DownloadThroughDispatchWithEventsAtTheSink) {
 TEST_F(ComHost, DownloadsThroughARedirectAndThroughAProxy) {
     IDispatch* control = CreateControl();
     IConnectionPointContainer* container = nullptr;
-    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer,
-                                      reinterpret_cast<void**>(&container)),
-              S_OK);
     IConnectionPoint* point = nullptr;
-    ASSERT_EQ(container->FindConnectionPoint(DIID___HTTP, &point), S_OK);
     EventSink sink;
     DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    ASSERT_NO_FATAL_FAILURE(Advise(control, sink, container, point, cookie));
     const std::string origin = "http://127.0.0.1:" + std::to_string(server.Port());
     const std::string file = folder + "/moved.txt";
     BSTR url = SysAllocString(U(origin + "/old").c_str());

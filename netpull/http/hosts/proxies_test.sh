@@ -71,6 +71,16 @@ print((struct.pack("<III", 0x46, 1, 3) + struct.pack("<I", len(servers)) + serve
         "$wine_run" reg add "$key" /v DefaultConnectionSettings /t REG_BINARY /d "$settings" /f \
             > /dev/null
     }
+    # system_script URL: a configuration script (PAC) in use, no static proxy.
+    system_script() {
+        local settings
+        settings=$(python3 -c 'import struct, sys
+script = sys.argv[1].encode()
+print((struct.pack("<IIIII", 0x46, 1, 5, 0, 0) + struct.pack("<I", len(script)) + script
+       + bytes(36)).hex())' "$1")
+        "$wine_run" reg add "$key" /v DefaultConnectionSettings /t REG_BINARY /d "$settings" /f \
+            > /dev/null
+    }
     # The prefix serves every test of the build: the settings go whatever happens here.
     trap '"$wine_run" reg delete "$key" /v DefaultConnectionSettings /f > /dev/null 2>&1 || true
           servers_stop' EXIT
@@ -88,6 +98,24 @@ print((struct.pack("<III", 0x46, 1, 3) + struct.pack("<I", len(servers)) + serve
     system_proxy "$dead" ""
     refused system-dead "$plain/mib.bin" "Error 10061 "
     through "127.0.0.1:$open_port" get environment-first "$plain/mib.bin" "$root/mib.bin"
+    # A script that WinHTTP fetches and runs: a proxy for some URLs, direct for others.
+    cat > "$root/proxy.pac" <<PAC
+function FindProxyForURL(url, host) {
+    return url.indexOf("direct") >= 0 ? "DIRECT" : "PROXY 127.0.0.1:$system_port";
+}
+PAC
+    chmod 644 "$root/proxy.pac"
+    system_script "$plain/proxy.pac"
+    get system-script "$plain/mib.bin?by-script" "$root/mib.bin"
+    grep -q "GET http://127.0.0.1:$nginx_port/mib.bin?by-script" "$work/logs/system.log" ||
+        fail "the download did not go through the script's proxy"
+    get system-script-direct "$plain/mib.bin?direct" "$root/mib.bin"
+    ! grep -q "mib.bin?direct" "$work/logs/system.log" ||
+        fail "the download the script sends direct went through the proxy"
+    system_script "http://127.0.0.1:$(free_port)/proxy.pac"
+    get system-script-unreachable "$plain/mib.bin?no-script" "$root/mib.bin"
+    ! grep -q "mib.bin?no-script" "$work/logs/system.log" ||
+        fail "a download without its script went through the proxy"
 fi
 
 if [ "$failures" -gt 0 ]; then
