@@ -2,15 +2,16 @@
 # netpull-get over https:// against nginx on loopback with certificates made here by a test
 # authority: files of 0 B, 1 MiB and 100 MiB and a chunked body saved byte for byte, over TLS
 # 1.2 and over TLS 1.3, also through an intermediate authority, with a good stapled OCSP answer
-# and through a wildcard; a certificate for another name or address or a name a label deeper
-# than its wildcard, an expired one, one not valid yet, a self-signed one, the
-# test authority not trusted, a missing intermediate, a name only in the common name, a weak
-# key or digest, an impostor of the authority, a leaf for clients, a leaf signed by a leaf, a
-# stapled "revoked" (Linux), a leaf that its revocation list revokes (Windows; one whose list
-# cannot be fetched downloads), a server with TLS 1.1 and older alone, plain HTTP on the TLS port
-# and TLS on a plain port each end in one Error with its reason, the same words on both
-# platforms, and leave the file already at the save path as it was; a body without a length is
-# saved when the server ends with close_notify, and refused when the connection is cut without.
+# and through a wildcard; a certificate for another name or address or for a name a label
+# deeper than its wildcard, an expired one, one not valid yet, a self-signed one, the test
+# authority not trusted, a missing intermediate, a name only in the common name, a weak key or
+# digest, an impostor of the authority, a leaf for clients, a leaf signed by a leaf, a stapled
+# "revoked" (Linux), a leaf that its revocation list revokes (Windows; one whose list cannot be
+# fetched downloads), a server with TLS 1.1 and older alone, plain HTTP on the TLS port, TLS on
+# a plain port, a close or garbage in answer to the ClientHello each end in one Error with its
+# reason, the same words on both platforms, and leave the file already at the save path as it
+# was; a body without a length is saved when the server ends with close_notify, and refused
+# when the connection is cut without.
 # Usage: tls_servers_test.sh NETPULL_GET [--windows]   (--windows: netpull-get.exe under Wine,
 # which reads the authority's file by its Windows path)
 set -euo pipefail
@@ -135,5 +136,31 @@ for _ in $(seq 50); do [ -s "$work/body.port" ] && break; sleep 0.1; done
 python3 -c 'print("body without length" * 1000, end="")' > "$work/unframed.bin"
 get unframed-close-notify "https://localhost:$(cat "$work/body.port")/" "$work/unframed.bin"
 refused unframed-cut-off "https://localhost:$(cat "$work/body.port")/" "Error 1 connection lost"
+
+# A server that reads the ClientHello and closes, and one that answers it with bytes that are
+# no TLS, one connection each.
+python3 - "$work/handshake.port" close garbage <<'PY' &
+import socket, sys
+listener = socket.socket()
+listener.bind(("127.0.0.1", 0))
+listener.listen()
+listener.settimeout(120)
+open(sys.argv[1], "w").write(str(listener.getsockname()[1]))
+for answer in sys.argv[2:]:
+    connection, _ = listener.accept()
+    connection.settimeout(60)
+    try:
+        connection.recv(65536)
+        if answer == "garbage":
+            connection.sendall(bytes(range(256)) * 4)
+    except OSError:
+        pass
+    connection.close()
+PY
+for _ in $(seq 50); do [ -s "$work/handshake.port" ] && break; sleep 0.1; done
+refused closed-in-handshake "https://localhost:$(cat "$work/handshake.port")/" \
+    "Error 7 TLS handshake failed: the server closed the connection"
+refused garbage-in-handshake "https://localhost:$(cat "$work/handshake.port")/" \
+    "Error 7 TLS handshake failed: "
 
 report "all https:// downloads passed"
