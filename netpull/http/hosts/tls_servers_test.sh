@@ -105,8 +105,10 @@ refused http-on-tls-port "http://127.0.0.1:$nginx_tls_port/mib.bin" "Error 400 s
 refused tls-on-plain-port "https://127.0.0.1:$nginx_port/mib.bin" "Error 7 TLS handshake failed: "
 
 # A body without a length is whole only when the server ends TLS with close_notify: cut off
-# without it, it may be cut short. Python's TLS server does either, one connection each.
-python3 - "$work/tls/loopback.pem" "$work/tls/loopback.key" "$work/body.port" notify cut <<'PY' &
+# without it, it may be cut short. Python's TLS server does either; then it reads a ClientHello
+# and closes, and answers one with bytes that are no TLS: one connection each, in this order.
+python3 - "$work/tls/loopback.pem" "$work/tls/loopback.key" "$work/python.port" \
+    notify cut close garbage <<'PY' &
 import socket, ssl, sys
 context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
 context.load_cert_chain(sys.argv[1], sys.argv[2])
@@ -119,48 +121,31 @@ for ending in sys.argv[4:]:
     connection, _ = listener.accept()
     connection.settimeout(60)
     try:
-        secure = context.wrap_socket(connection, server_side=True)
-        request = b""
-        while b"\r\n\r\n" not in request:
-            request += secure.recv(4096)
-        secure.sendall(b"HTTP/1.0 200 OK\r\n\r\n" + b"body without length" * 1000)
-        if ending == "notify":
-            secure.unwrap()  # sends close_notify, then waits for the client's, which may not come
+        if ending in ("close", "garbage"):
+            connection.recv(65536)  # the ClientHello
+            if ending == "garbage":
+                connection.sendall(bytes(range(256)) * 4)
         else:
-            secure.shutdown(socket.SHUT_RDWR)  # at the TCP level: no close_notify
+            secure = context.wrap_socket(connection, server_side=True)
+            request = b""
+            while b"\r\n\r\n" not in request:
+                request += secure.recv(4096)
+            secure.sendall(b"HTTP/1.0 200 OK\r\n\r\n" + b"body without length" * 1000)
+            if ending == "notify":
+                secure.unwrap()  # sends close_notify, then waits for the client's, which may not come
+            else:
+                secure.shutdown(socket.SHUT_RDWR)  # at the TCP level: no close_notify
     except OSError:
         pass
     connection.close()
 PY
-for _ in $(seq 50); do [ -s "$work/body.port" ] && break; sleep 0.1; done
+for _ in $(seq 50); do [ -s "$work/python.port" ] && break; sleep 0.1; done
+python_tls=https://localhost:$(cat "$work/python.port")/
 python3 -c 'print("body without length" * 1000, end="")' > "$work/unframed.bin"
-get unframed-close-notify "https://localhost:$(cat "$work/body.port")/" "$work/unframed.bin"
-refused unframed-cut-off "https://localhost:$(cat "$work/body.port")/" "Error 1 connection lost"
-
-# A server that reads the ClientHello and closes, and one that answers it with bytes that are
-# no TLS, one connection each.
-python3 - "$work/handshake.port" close garbage <<'PY' &
-import socket, sys
-listener = socket.socket()
-listener.bind(("127.0.0.1", 0))
-listener.listen()
-listener.settimeout(120)
-open(sys.argv[1], "w").write(str(listener.getsockname()[1]))
-for answer in sys.argv[2:]:
-    connection, _ = listener.accept()
-    connection.settimeout(60)
-    try:
-        connection.recv(65536)
-        if answer == "garbage":
-            connection.sendall(bytes(range(256)) * 4)
-    except OSError:
-        pass
-    connection.close()
-PY
-for _ in $(seq 50); do [ -s "$work/handshake.port" ] && break; sleep 0.1; done
-refused closed-in-handshake "https://localhost:$(cat "$work/handshake.port")/" \
+get unframed-close-notify "$python_tls" "$work/unframed.bin"
+refused unframed-cut-off "$python_tls" "Error 1 connection lost"
+refused closed-in-handshake "$python_tls" \
     "Error 7 TLS handshake failed: the server closed the connection"
-refused garbage-in-handshake "https://localhost:$(cat "$work/handshake.port")/" \
-    "Error 7 TLS handshake failed: "
+refused garbage-in-handshake "$python_tls" "Error 7 TLS handshake failed: "
 
 report "all https:// downloads passed"
