@@ -37,11 +37,7 @@ void CSocket::StartAttempts(const std::vector<HostAddress>& addresses) {
                       [&](const HostAddress& address) { return address.family != SocketFamily_; });
         if (Candidates_.size() > 1) Candidates_.resize(1);
     }
-    if (Candidates_.empty()) {
-        State_ = StateError;
-        DestroySocket();
-        return RaiseError(WSAEAFNOSUPPORT, "CSocket.PostGetHostEvent");
-    }
+    if (Candidates_.empty()) return FailConnection(WSAEAFNOSUPPORT, "CSocket.PostGetHostEvent");
     StartNextAttempt();
 }
 
@@ -80,9 +76,7 @@ void CSocket::StartNextAttempt() {
         return;
     }
     if (!Attempts_.empty()) return;
-    State_ = StateError;
-    DestroySocket();
-    RaiseError(error, "CSocket.PostGetHostEvent");
+    FailConnection(error, "CSocket.PostGetHostEvent");
 }
 
 void CSocket::AttemptEnded(SOCKET handle, std::uint32_t errorCode) {
@@ -96,9 +90,7 @@ void CSocket::AttemptEnded(SOCKET handle, std::uint32_t errorCode) {
     if (last) {
         // As a connection to one address fails.
         if (handle != SocketHandle_) ForgetSocket(handle);
-        State_ = StateError;
-        DestroySocket();
-        return RaiseError(static_cast<std::int32_t>(errorCode), "");
+        return FailConnection(static_cast<std::int32_t>(errorCode), "");
     }
     ForgetSocket(handle);
     if (handle == SocketHandle_) {
@@ -129,6 +121,13 @@ void CSocket::AttemptConnected(const Attempt& winner) {
     for (const SOCKET other : others) ForgetSocket(other);
     RemoteHostIP_ = winner.addressText;
     HandleConnect();
+}
+
+// The connection fails as one to a single address does: the socket goes, then the error.
+void CSocket::FailConnection(std::int32_t number, const char* source) {
+    State_ = StateError;
+    DestroySocket();
+    RaiseError(number, source);
 }
 
 bool CSocket::IsAttempt(SOCKET handle) const {

@@ -150,6 +150,7 @@ class CSocket : public std::enable_shared_from_this<CSocket> {
     void AttemptConnected(const Attempt& winner);
     bool IsAttempt(SOCKET handle) const;
     void AbandonAttempts();
+    void FailConnection(std::int32_t number, const char* source);
     void ForgetSocket(SOCKET handle);
     void RaiseError(std::int32_t number, const std::string& source);
     // Reads and raises what is waiting before a failed close destroys the socket.
